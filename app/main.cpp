@@ -1,0 +1,12 @@
+#include "app/mainwindow.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    MainWindow window;
+    window.init();
+    window.show();
+    return application.exec();
+}

@@ -1,0 +1,56 @@
+#include "catalogue/catalogueparser.h"
+
+#include "catalogue/modelcode.h"
+
+#include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+QByteArray catalogueText(const QByteArray &body)
+{
+    const int nul = body.indexOf('\0');
+    const QByteArray beforeNul = nul < 0 ? body : body.left(nul);
+    return QString::fromUtf8(beforeNul).toUtf8();
+}
+
+CatalogueContents parseCatalogue(const QByteArray &body)
+{
+    CatalogueContents contents;
+    const QJsonObject top = QJsonDocument::fromJson(catalogueText(body)).object();
+    const QStringList keys = top.keys();
+    contents.hasMembers = !keys.isEmpty();
+
+    // The first key in key order is not a model: the maker keeps other data there.
+    for (int i = 1; i < keys.size(); ++i) {
+        const QString &key = keys.at(i);
+        const QJsonValue value = top.value(key);
+        if (!value.isArray() && !value.isObject())
+            continue;
+        if (!isPlainModelName(key)) {
+            qDebug() << "Skipping catalogue key that is not a plain model name:" << key;
+            continue;
+        }
+        if (value.isArray()) {
+            const QJsonArray list = value.toArray();
+            for (const QJsonValue &element : list)
+                contents.entries.append({key, element.toObject()});
+        } else {
+            contents.entries.append({key, value.toObject()});
+        }
+    }
+    return contents;
+}
+
+ASSET_INFORMATION makeAsset(const QString &key, const QJsonObject &entry)
+{
+    ASSET_INFORMATION asset;
+    asset.Model = key.toUpper();
+    asset.Model_Code = shortModelCode(asset.Model);
+    asset.Version = entry.value(QLatin1String("Version")).toString();
+    asset.Link = entry.value(QLatin1String("Link")).toString();
+    asset.Checksum = entry.value(QLatin1String("Checksum")).toString();
+    asset.Pathname = entry.value(QLatin1String("Pathname")).toString();
+    asset.ADB_Device = entry.value(QLatin1String("ADB_Device")).toBool(false);
+    asset.Brand = entry.value(QLatin1String("Brand")).toString();
+    return asset;
+}

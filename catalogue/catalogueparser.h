@@ -1,0 +1,31 @@
+#pragma once
+
+#include "catalogue/assetinformation.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <QVector>
+
+// The catalogue file is a JSON object whose members (in ascending key order, the first
+// one never read) map a model name to one entry object or to an array of them.
+struct CatalogueEntry
+{
+    QString key;
+    QJsonObject entry;
+};
+
+struct CatalogueContents
+{
+    // False when the body held no JSON object with at least one member.
+    bool hasMembers = false;
+    QVector<CatalogueEntry> entries;
+};
+
+// Bytes from the first NUL on are not part of the catalogue text.
+QByteArray catalogueText(const QByteArray &body);
+
+CatalogueContents parseCatalogue(const QByteArray &body);
+
+// The record for one entry: catalogue fields filled, detection fields at rest.
+ASSET_INFORMATION makeAsset(const QString &key, const QJsonObject &entry);

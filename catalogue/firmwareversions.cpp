@@ -1,0 +1,53 @@
+#include "app/mainwindow.h"
+#include "catalogue/catalogueparser.h"
+#include "catalogue/modelcode.h"
+#include "catalogue/networkrequest.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+
+namespace {
+// Far beyond any real catalogue; a server sending more than this is not sending one.
+constexpr qint64 maxCatalogueBytes = 16 * 1024 * 1024;
+}
+
+bool MainWindow::getFirmwareVersions()
+{
+    QEventLoop loop;
+    QNetworkAccessManager manager;
+    connect(&manager, SIGNAL(finished(QNetworkReply*)), &loop, SLOT(quit()));
+
+    QNetworkReply *reply = manager.get(makeServerRequest(QUrl(configUrl)));
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > maxCatalogueBytes)
+            reply->abort();
+    });
+    loop.exec();
+
+    if (reply->error() == QNetworkReply::NoError) {
+        const CatalogueContents catalogue = parseCatalogue(reply->readAll());
+        if (catalogue.hasMembers) {
+            for (const CatalogueEntry &entry : catalogue.entries)
+                addAsset(entry.key, entry.entry);
+            delete reply;
+            return true;
+        }
+    }
+    qDebug() << "Failure" << reply->errorString();
+    delete reply;
+    return false;
+}
+
+void MainWindow::addAsset(QString key, QJsonObject entry)
+{
+    ASSET_INFORMATION *asset = new ASSET_INFORMATION(makeAsset(key, entry));
+    asset->Model_Code = getModelCode(key.toUpper());
+    assets.append(asset);
+}
+
+QString MainWindow::getModelCode(QString name)
+{
+    return shortModelCode(name);
+}

@@ -1,0 +1,35 @@
+# vek_add_test(NAME <name> SOURCES <files...> [LIBS <libs...>] [LABELS <labels...>]
+#              [ENV <VAR=value...>] [TIMEOUT <seconds>] [WITHOUT_PRODUCT])
+#
+# Builds tst_<name> against the product library and the test support library
+# and registers it with CTest under the same name. Every test runs on the
+# offscreen platform; ENV entries are appended, e.g. a PATH that puts a
+# scripted tool first. WITHOUT_PRODUCT leaves out the product libraries, for
+# the support library's own test.
+function(vek_add_test)
+    cmake_parse_arguments(ARG "WITHOUT_PRODUCT" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+    if(NOT ARG_NAME OR NOT ARG_SOURCES)
+        message(FATAL_ERROR "vek_add_test needs NAME and SOURCES")
+    endif()
+    set(target tst_${ARG_NAME})
+
+    add_executable(${target} ${ARG_SOURCES})
+    set_target_properties(${target} PROPERTIES AUTOMOC ON)
+    if(NOT ARG_WITHOUT_PRODUCT)
+        target_link_libraries(${target} PRIVATE vekcore vekresources)
+    endif()
+    target_link_libraries(${target} PRIVATE vektestsupport Qt5::Test Qt5::Widgets Qt5::Network
+                          ${ARG_LIBS})
+
+    add_test(NAME ${target} COMMAND ${target})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${target} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}"
+        TIMEOUT ${ARG_TIMEOUT}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    if(ARG_LABELS)
+        set_tests_properties(${target} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+endfunction()

@@ -1,0 +1,6 @@
+#include "tlslistener.h"
+
+void TlsListener::incomingConnection(qintptr descriptor)
+{
+    emit descriptorAccepted(descriptor);
+}

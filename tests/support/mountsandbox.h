@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtTest/QTest>
 
 // Real mounted volumes for tests, in a private mount namespace so that nothing
 // a test mounts is seen outside its own process.

@@ -1,5 +1,49 @@
 #pragma once
 
+#include <QHash>
+#include <QPair>
+#include <QString>
+
+#include <memory>
+
+class QTemporaryDir;
+class QTemporaryFile;
+
+// The firmware images this run has downloaded and verified, one per link and
+// checksum, so that the second camera of a model needs no download. Images live in
+// a private temporary folder that goes when the cache goes, at the end of the run.
+//
+// Only an image whose digest matched the catalogue is kept. A kept file can still
+// rot on disk, so whoever takes one checks it again before use and drops it when it
+// no longer matches.
 class FirmwareCache
 {
+public:
+    FirmwareCache();
+    ~FirmwareCache();
+    FirmwareCache(const FirmwareCache &) = delete;
+    FirmwareCache &operator=(const FirmwareCache &) = delete;
+
+    // A new open file in the cache's folder for a download to stream into. Removed
+    // when the pointer goes, unless keep() took it first. Null when the folder could
+    // not be made or the file not created.
+    std::unique_ptr<QTemporaryFile> newDownloadFile();
+
+    // Keeps a fully written, verified download as the image for link and checksum,
+    // replacing any image kept for them before.
+    void keep(const QString &link, const QString &checksum, QTemporaryFile &verifiedDownload);
+
+    // Path of the image kept for link and checksum, or an empty string.
+    QString imageFor(const QString &link, const QString &checksum) const;
+
+    // Forgets and deletes the image kept for link and checksum.
+    void drop(const QString &link, const QString &checksum);
+
+private:
+    using Key = QPair<QString, QString>;
+    static Key keyFor(const QString &link, const QString &checksum);
+    bool ensureFolder();
+
+    std::unique_ptr<QTemporaryDir> folder;
+    QHash<Key, QString> images;
 };

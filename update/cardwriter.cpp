@@ -1,0 +1,106 @@
+#include "update/cardwriter.h"
+
+#include "update/filesync.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace {
+constexpr qint64 chunkBytes = 1024 * 1024;
+
+// Removes the temporary file unless it became the image.
+class TemporaryImage
+{
+public:
+    explicit TemporaryImage(const QString &destinationPath)
+        : file(destinationPath + QStringLiteral(".XXXXXX"))
+    {
+        file.setAutoRemove(false);
+    }
+    ~TemporaryImage()
+    {
+        file.close();
+        if (!kept)
+            QFile::remove(file.fileName());
+    }
+
+    QTemporaryFile file;
+    bool kept = false;
+};
+
+CardWriteResult failed(const QString &why)
+{
+    return {false, why};
+}
+
+// The card's copy, written and flushed; returns the number of bytes it holds, or -1.
+qint64 copyToCard(QFile &image, QFile &card, qint64 imageSize, const PhaseProgress &progress, QString &why)
+{
+    QByteArray buffer(int(chunkBytes), Qt::Uninitialized);
+    qint64 written = 0;
+    for (;;) {
+        const qint64 got = image.read(buffer.data(), chunkBytes);
+        if (got < 0) {
+            why = "cannot read the image: " + image.errorString();
+            return -1;
+        }
+        if (got == 0)
+            break;
+        const qint64 stored = card.write(buffer.constData(), got);
+        if (stored != got) {
+            why = "the card took fewer bytes than written: " + card.errorString();
+            return -1;
+        }
+        written += stored;
+        if (progress)
+            progress(UpdatePhase::Writing, written, imageSize);
+    }
+    if (!flushFileToMedium(card)) {
+        why = "cannot flush the image to the card: " + card.errorString();
+        return -1;
+    }
+    return written;
+}
+}
+
+CardWriteResult writeImageToCard(const CardWriteJob &job, const PhaseProgress &progress)
+{
+    if (job.destinationPath.isEmpty())
+        return failed("no destination");
+    QFile image(job.imagePath);
+    if (!image.open(QIODevice::ReadOnly))
+        return failed("cannot open the image: " + image.errorString());
+    const qint64 imageSize = image.size();
+
+    TemporaryImage temporary(job.destinationPath);
+    if (!temporary.file.open())
+        return failed("cannot create a file in the update folder: " + temporary.file.errorString());
+    // A temporary file is private to its owner; the image is not.
+    temporary.file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                  | QFileDevice::ReadOther);
+    const QString temporaryPath = temporary.file.fileName();
+
+    QString why;
+    const qint64 written = copyToCard(image, temporary.file, imageSize, progress, why);
+    if (written < 0)
+        return failed(why);
+    temporary.file.close();
+    if (written != imageSize)
+        return failed(QStringLiteral("the image changed size while it was copied"));
+
+    const FileDigest readBack = digestFromMedium(temporaryPath, [&](qint64 done) {
+        if (progress)
+            progress(UpdatePhase::VerifyingCard, done, written);
+    });
+    if (!readBack.readable)
+        return failed("cannot read the image back from the card: " + readBack.error);
+    if (readBack.size != written || readBack.digest != job.digest)
+        return failed(QStringLiteral("the card returned other bytes than were written"));
+
+    if (!replaceFileAtomically(temporaryPath, job.destinationPath))
+        return failed(QStringLiteral("cannot rename the image into place"));
+    temporary.kept = true;
+    flushFolderToMedium(QFileInfo(job.destinationPath).absolutePath());
+    return {true, QString()};
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "update/filedigest.h"
+
+#include <QString>
+
+class QFileDevice;
+
+// What it takes, on each operating system, to know that a file is on the medium and
+// not only in the operating system's memory. A card pulled right after these calls
+// holds either the old image or the whole new one.
+
+// Pushes the file's written data and size to the medium.
+bool flushFileToMedium(QFileDevice &file);
+
+// Puts `from` in the place of `to` in one step, replacing any file there.
+bool replaceFileAtomically(const QString &from, const QString &to);
+
+// Makes the folder's entries (a rename into it) durable. Some file systems cannot
+// flush a folder; that is not a failure.
+void flushFolderToMedium(const QString &folder);
+
+// Hashes the file as the medium returns it, bypassing what the operating system
+// still remembers of the writing.
+FileDigest digestFromMedium(const QString &path, const ByteProgress &progress = {});

@@ -1,0 +1,94 @@
+#include "update/firmwaredownload.h"
+
+#include "catalogue/networkrequest.h"
+#include "update/sha256.h"
+
+#include <QEventLoop>
+#include <QIODevice>
+#include <QNetworkAccessManager>
+
+#include <memory>
+
+namespace {
+constexpr qint64 chunkBytes = 256 * 1024;
+
+// Moves what has arrived from the reply into the target and the digest.
+class BodySink
+{
+public:
+    BodySink(QNetworkReply &reply, QIODevice &target) : reply(reply), target(target), buffer(chunkBytes, Qt::Uninitialized) {}
+
+    // False when the target refused the bytes; the download cannot go on then.
+    bool drain()
+    {
+        while (reply.bytesAvailable() > 0) {
+            const qint64 got = reply.read(buffer.data(), chunkBytes);
+            if (got <= 0)
+                break;
+            hash.addData(buffer.constData(), got);
+            if (target.write(buffer.constData(), got) != got)
+                return false;
+            received += got;
+        }
+        return true;
+    }
+
+    qint64 received = 0;
+    Sha256 hash;
+
+private:
+    QNetworkReply &reply;
+    QIODevice &target;
+    QByteArray buffer;
+};
+
+qint64 announcedSize(const QNetworkReply &reply)
+{
+    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() ? length.toLongLong() : -1;
+}
+}
+
+DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const DownloadProgress &progress)
+{
+    QEventLoop loop;
+    QNetworkAccessManager manager;
+    QObject::connect(&manager, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
+
+    std::unique_ptr<QNetworkReply> reply(manager.get(makeServerRequest(url)));
+    BodySink sink(*reply, target);
+    QString storageFailure;
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
+        if (!storageFailure.isEmpty())
+            return;
+        if (!sink.drain()) {
+            storageFailure = "Could not keep the downloaded image: " + target.errorString();
+            reply->abort();
+            return;
+        }
+        if (progress)
+            progress(sink.received, announcedSize(*reply));
+    });
+
+    if (!reply->isFinished())
+        loop.exec();
+    // The loop also ends when the application quits under it.
+    if (!reply->isFinished())
+        reply->abort();
+
+    DownloadResult result;
+    if (storageFailure.isEmpty() && reply->error() == QNetworkReply::NoError && !sink.drain())
+        storageFailure = "Could not keep the downloaded image: " + target.errorString();
+    if (!storageFailure.isEmpty()) {
+        result.error = QNetworkReply::OperationCanceledError;
+        result.errorString = storageFailure;
+        return result;
+    }
+    result.error = reply->error();
+    result.errorString = reply->errorString();
+    if (result.succeeded()) {
+        result.digest = sink.hash.result();
+        result.size = sink.received;
+    }
+    return result;
+}

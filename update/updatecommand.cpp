@@ -1,18 +1,61 @@
 #include "app/mainwindow.h"
 
-void MainWindow::updateDevice(ASSET_INFORMATION *)
+#include "update/updatemessages.h"
+
+#include <QMessageBox>
+
+namespace {
+void showUpdateMessage(QWidget *window, const UpdateMessage &message)
 {
+    if (message.icon == QMessageBox::Critical)
+        QMessageBox::critical(window, message.title, message.text, QMessageBox::Ok, QMessageBox::NoButton);
+    else
+        QMessageBox::information(window, message.title, message.text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
-void MainWindow::on_lw_DeviceView_doubleClicked(QModelIndex)
+// The device list shows only the cameras it can say something about.
+bool shownInDeviceList(const ASSET_INFORMATION *device)
 {
+    return !device->Update_Path.isEmpty() && !device->Device_Version.isEmpty();
+}
+}
+
+void MainWindow::updateDevice(ASSET_INFORMATION *asset)
+{
+    if (!isUpdateRequired(asset)) {
+        showUpdateMessage(this, upToDateMessage(*asset));
+        return;
+    }
+    setCursor(Qt::WaitCursor);
+    const int outcome = installFirmware(asset);
+    setCursor(Qt::ArrowCursor);
+    showUpdateMessage(this, installOutcomeMessage(*asset, outcome, baseUrl));
+}
+
+void MainWindow::on_lw_DeviceView_doubleClicked(QModelIndex index)
+{
+    if (ASSET_INFORMATION *device = deviceShownInRow(index.row()))
+        updateDevice(device);
 }
 
 void MainWindow::on_pushButton_clicked()
 {
+    // The poll cycle may change the list while an update waits, so its size is read anew.
+    for (int position = 0; position < attachedDevices.size(); ++position)
+        updateDevice(attachedDevices.at(position));
 }
 
-ASSET_INFORMATION *MainWindow::deviceShownInRow(int) const
+ASSET_INFORMATION *MainWindow::deviceShownInRow(int row) const
 {
+    if (row < 0)
+        return nullptr;
+    int shownRow = 0;
+    for (ASSET_INFORMATION *device : attachedDevices) {
+        if (!shownInDeviceList(device))
+            continue;
+        if (shownRow == row)
+            return device;
+        ++shownRow;
+    }
     return nullptr;
 }

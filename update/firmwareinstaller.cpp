@@ -1,0 +1,122 @@
+#include "update/firmwareinstaller.h"
+
+#include "catalogue/assetinformation.h"
+#include "update/adbpush.h"
+#include "update/cardwriter.h"
+#include "update/checksum.h"
+#include "update/filedigest.h"
+#include "update/firmwarecache.h"
+#include "update/firmwaredownload.h"
+#include "update/installoutcome.h"
+#include "update/offthread.h"
+#include "update/updateprogress.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace {
+void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError error)
+{
+    qDebug() << "Failure" << errorString << " Error:" << error;
+}
+}
+
+FirmwareInstaller::FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress)
+    : cache(cache), progress(progress)
+{
+}
+
+int FirmwareInstaller::install(const ASSET_INFORMATION &device)
+{
+    if (device.Link.isEmpty()) {
+        qDebug() << "Failure - Destination is empty";
+        return InstallOutcome::NoLink;
+    }
+    const VerifiedImage image = verifiedImage(device.Link, device.Checksum);
+    if (image.outcome != InstallOutcome::Installed)
+        return image.outcome;
+
+    // Detection may have moved the camera while the image came in: take the record
+    // as it is now.
+    if (!device.ADB_Device)
+        return writeToCard(image, device.Update_Path);
+    return pushOverAdb(image, device.Update_Path, device.Model_Code);
+}
+
+FirmwareInstaller::VerifiedImage FirmwareInstaller::verifiedImage(const QString &link, const QString &checksum)
+{
+    VerifiedImage image = cachedImage(link, checksum);
+    if (!image.path.isEmpty())
+        return image;
+    return downloadedImage(link, checksum);
+}
+
+FirmwareInstaller::VerifiedImage FirmwareInstaller::cachedImage(const QString &link, const QString &checksum)
+{
+    const QString path = cache.imageFor(link, checksum);
+    if (path.isEmpty())
+        return {};
+    progress.report(UpdatePhase::Verifying, 0, QFileInfo(path).size());
+    const PhaseProgress report = progress.reporterForWorkers();
+    const FileDigest check = runOffGuiThread([path, report] {
+        return digestOfFile(path, [&report](qint64 done) { report(UpdatePhase::Verifying, done, -1); });
+    });
+    if (check.readable && checksumMatches(check.digest, checksum))
+        return {InstallOutcome::Installed, path, check.digest, nullptr};
+    // The kept copy has rotted on disk; fetch a fresh one.
+    cache.drop(link, checksum);
+    return {};
+}
+
+FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QString &link, const QString &checksum)
+{
+    std::shared_ptr<QTemporaryFile> file = cache.newDownloadFile();
+    if (!file) {
+        logDownloadFailure(QStringLiteral("No room for the download in ") + QDir::tempPath(),
+                           QNetworkReply::UnknownNetworkError);
+        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
+    }
+    progress.report(UpdatePhase::Downloading, 0, -1);
+    const DownloadResult download = downloadFirmware(QUrl::fromUserInput(link), *file, [this](qint64 received, qint64 total) {
+        progress.report(UpdatePhase::Downloading, received, total);
+    });
+    if (!download.succeeded()) {
+        logDownloadFailure(download.errorString, download.error);
+        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
+    }
+    if (!file->flush()) {
+        logDownloadFailure("Could not keep the downloaded image: " + file->errorString(),
+                           QNetworkReply::UnknownNetworkError);
+        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
+    }
+    file->close();
+    if (!checksumMatches(download.digest, checksum))
+        return {InstallOutcome::ChecksumMismatch, {}, {}, nullptr};
+    cache.keep(link, checksum, *file);
+    return {InstallOutcome::Installed, file->fileName(), download.digest, file};
+}
+
+int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &destination)
+{
+    const CardWriteJob job{image.path, destination, image.digest};
+    const PhaseProgress report = progress.reporterForWorkers();
+    const CardWriteResult written = runOffGuiThread([job, report] { return writeImageToCard(job, report); });
+    return written.placed ? InstallOutcome::Installed : InstallOutcome::NotWritable;
+}
+
+int FirmwareInstaller::pushOverAdb(const VerifiedImage &image, const QString &stagingPath, const QString &modelCode)
+{
+    const AdbPushJob job{image.path, stagingPath, "/mnt/SDCARD/DCIM/" + modelCode + "LOAD"};
+    const PhaseProgress report = progress.reporterForWorkers();
+    switch (runOffGuiThread([job, report] { return pushImageOverAdb(job, report); })) {
+    case AdbPushOutcome::Pushed:
+        return InstallOutcome::Installed;
+    case AdbPushOutcome::StagingNotWritable:
+        return InstallOutcome::NotWritable;
+    case AdbPushOutcome::PushNotConfirmed:
+        break;
+    }
+    return InstallOutcome::PushNotConfirmed;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+struct ASSET_INFORMATION;
+class FirmwareCache;
+class QTemporaryFile;
+class UpdateProgress;
+
+// Brings the catalogue's firmware image onto one camera and says how that went, as an
+// InstallOutcome. The checks come in a fixed order: link, download, digest,
+// destination, push; the first that fails decides. Every long step waits in a local
+// event loop (network) or a worker thread (card, adb), so the window stays live.
+class FirmwareInstaller
+{
+public:
+    FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress);
+
+    int install(const ASSET_INFORMATION &device);
+
+private:
+    struct VerifiedImage
+    {
+        int outcome = 0;
+        QString path;
+        QByteArray digest;
+        std::shared_ptr<QTemporaryFile> download; // kept alive while the image is in use
+    };
+
+    VerifiedImage verifiedImage(const QString &link, const QString &checksum);
+    VerifiedImage cachedImage(const QString &link, const QString &checksum);
+    VerifiedImage downloadedImage(const QString &link, const QString &checksum);
+    int writeToCard(const VerifiedImage &image, const QString &destination);
+    int pushOverAdb(const VerifiedImage &image, const QString &stagingPath, const QString &modelCode);
+
+    FirmwareCache &cache;
+    UpdateProgress &progress;
+};

@@ -89,6 +89,7 @@ private slots:
         MainWindow w(nullptr, base);
         w.init();
         QVERIFY(boxes.boxes().isEmpty());
+        // Key order: "A" (never read), "TZ7000", "VEK" (no entry), then "tz4100" as lower case sorts last.
         QCOMPARE(models(w), QStringList({"TZ7000/TZ7K/5.920", "TZ4100/TZ41/5.917", "TZ4100/TZ41/5.918"}));
         QCOMPARE(w.catalogueAssets().at(1)->Brand, QString("ORVA"));
         QVERIFY(w.catalogueAssets().at(2)->ADB_Device);

@@ -21,6 +21,10 @@ function(vek_add_test)
     target_link_libraries(${target} PRIVATE vektestsupport Qt5::Test Qt5::Widgets Qt5::Network
                           ${ARG_LIBS})
 
+    # A directory of its own, so that files a test leaves in its working
+    # directory never meet another test's when CTest runs them in parallel.
+    set(workdir ${CMAKE_CURRENT_BINARY_DIR}/${target}.wd)
+    file(MAKE_DIRECTORY ${workdir})
     add_test(NAME ${target} COMMAND ${target})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
@@ -28,7 +32,7 @@ function(vek_add_test)
     set_tests_properties(${target} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}"
         TIMEOUT ${ARG_TIMEOUT}
-        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+        WORKING_DIRECTORY ${workdir})
     if(ARG_LABELS)
         set_tests_properties(${target} PROPERTIES LABELS "${ARG_LABELS}")
     endif()

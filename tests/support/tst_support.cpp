@@ -177,6 +177,7 @@ void TestSupport::standaloneServerServesDirectoryUntilTerminated()
     secret.close();
 
     QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(VEK_HTTPS_SERVER, {"--root", base.filePath("root"), "--port-file",
                                      base.filePath("port")});
     QVERIFY(process.waitForReadyRead(30000));

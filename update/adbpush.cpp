@@ -4,7 +4,10 @@
 
 #include <QFile>
 
+#include <atomic>
+
 namespace {
+std::atomic<int> pushTimeoutMs{processTimeoutMs};
 constexpr qint64 chunkBytes = 1024 * 1024;
 
 bool stageImage(const QString &imagePath, const QString &stagingPath, const PhaseProgress &progress)
@@ -44,8 +47,18 @@ AdbPushOutcome pushImageOverAdb(const AdbPushJob &job, const PhaseProgress &prog
     if (progress)
         progress(UpdatePhase::Pushing, 0, -1);
     const ProcessOutcome push = runProgram(QStringLiteral("adb"),
-                                           {QStringLiteral("push"), job.stagingPath, job.deviceFolder});
+                                           {QStringLiteral("push"), job.stagingPath, job.deviceFolder}, adbPushTimeoutMs());
     QFile::remove(job.stagingPath);
     const bool confirmed = push.succeeded() || QString::fromUtf8(push.standardOutput).contains(QLatin1String("100%"));
     return confirmed ? AdbPushOutcome::Pushed : AdbPushOutcome::PushNotConfirmed;
+}
+
+int adbPushTimeoutMs()
+{
+    return pushTimeoutMs.load();
+}
+
+void setAdbPushTimeoutMs(int ms)
+{
+    pushTimeoutMs.store(ms);
 }

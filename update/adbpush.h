@@ -23,3 +23,8 @@ enum class AdbPushOutcome
 // ends normally with status 0, or when it printed "100%" (older tools report so).
 // Blocks for up to the process time limit; meant for a worker thread.
 AdbPushOutcome pushImageOverAdb(const AdbPushJob &job, const PhaseProgress &progress = {});
+
+// How long a push may run before it is ended and counted as failed: 30 s in the
+// program; tests shorten it so that a hung adb does not hold them up.
+int adbPushTimeoutMs();
+void setAdbPushTimeoutMs(int ms);

@@ -21,7 +21,7 @@ public:
     ~TemporaryImage()
     {
         file.close();
-        if (!kept)
+        if (!kept && !file.fileName().isEmpty())
             QFile::remove(file.fileName());
     }
 

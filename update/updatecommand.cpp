@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/devicerow.h"
 #include "update/updatemessages.h"
 
 #include <QMessageBox>
@@ -11,12 +12,6 @@ void showUpdateMessage(QWidget *window, const UpdateMessage &message)
         QMessageBox::critical(window, message.title, message.text, QMessageBox::Ok, QMessageBox::NoButton);
     else
         QMessageBox::information(window, message.title, message.text, QMessageBox::Ok, QMessageBox::NoButton);
-}
-
-// The device list shows only the cameras it can say something about.
-bool shownInDeviceList(const ASSET_INFORMATION *device)
-{
-    return !device->Update_Path.isEmpty() && !device->Device_Version.isEmpty();
 }
 }
 
@@ -47,11 +42,13 @@ void MainWindow::on_pushButton_clicked()
 
 ASSET_INFORMATION *MainWindow::deviceShownInRow(int row) const
 {
+    // The list skips the cameras it can say nothing about, so rows and positions in
+    // attachedDevices part ways whenever such a camera is in the list.
     if (row < 0)
         return nullptr;
     int shownRow = 0;
     for (ASSET_INFORMATION *device : attachedDevices) {
-        if (!shownInDeviceList(device))
+        if (!hasVersionAndDestination(*device))
             continue;
         if (shownRow == row)
             return device;

@@ -36,7 +36,7 @@ inline ASSET_INFORMATION cameraRecord(const QString &model, const QString &code,
     asset.Version = "5.920";
     asset.Link = link;
     asset.Checksum = checksum;
-    asset.Device_Version = "5.917";
+    asset.Device_Version = "5.910";
     asset.Update_Path = updatePath;
     asset.Attached = true;
     return asset;

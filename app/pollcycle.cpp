@@ -20,7 +20,10 @@ void MainWindow::startPollCycle()
 
     pollTimer = new QTimer(this);
     pollTimer->setInterval(pollIntervalMs);
-    connect(pollTimer, SIGNAL(timeout()), this, SLOT(getAttachedDeviceTZList()));
+    // Queued, so that a pass runs from a posted event rather than inside the timer's own
+    // activation: Qt never lets a timer fire again inside its own handler, so a pass that
+    // opens a message box would otherwise stop all polling until the box is closed.
+    connect(pollTimer, SIGNAL(timeout()), this, SLOT(getAttachedDeviceTZList()), Qt::QueuedConnection);
     pollTimer->start();
 }
 

@@ -2,13 +2,16 @@
 
 #include "detection/processrunner.h"
 #include "detection/shellquote.h"
+#include "detection/versionfile.h"
 #include "detection/versionfileparser.h"
 
 #include <QDir>
 
 namespace {
 const QString adbProgram = QStringLiteral("adb");
+// The card as the camera's own file system mounts it.
 const QString deviceCardRoot = QStringLiteral("/mnt/SDCARD/");
+const QString deviceDcimFolder = deviceCardRoot + "DCIM/";
 
 // Old devices without the shell_v2 feature print a failed cat's message on standard
 // output, so the message has to be told apart from a version file by its text.
@@ -48,7 +51,7 @@ QByteArray adbscanner::runProcess(const QString &program, const QStringList &arg
 
 QByteArray adbscanner::readAdbVersionFile(const QString &modelCode)
 {
-    const QString versionFile = deviceCardRoot + "DCIM/100" + modelCode + "/.version";
+    const QString versionFile = CardLayout::onVolume(deviceCardRoot, CardLayout::versionFile(modelCode));
     const QByteArray output =
         runProcess(adbProgram, {QStringLiteral("shell"), QStringLiteral("cat"), quoteForDeviceShell(versionFile)});
     if (output.contains(missingFileMessage))
@@ -62,7 +65,7 @@ QString adbscanner::getAdbDestination(const QString &modelCode)
     // pushed from there into the device's update folder.
     const QString stagingPath = QDir::currentPath() + "/" + modelCode + "UPDT.BIN";
     const QByteArray listing = runProcess(
-        adbProgram, {QStringLiteral("shell"), QStringLiteral("ls"), quoteForDeviceShell(deviceCardRoot + "DCIM/")});
+        adbProgram, {QStringLiteral("shell"), QStringLiteral("ls"), quoteForDeviceShell(deviceDcimFolder)});
     // A substring of the whole listing, not a whole entry name: a suffixed folder counts.
     const int nul = listing.indexOf('\0');
     const QString listingText = QString::fromUtf8(nul < 0 ? listing : listing.left(nul));

@@ -1,0 +1,175 @@
+# The demo without a display, sourced by inside.sh: the updater runs on a virtual X
+# display and is worked with real mouse and keyboard input (XTEST, via xdotool), the
+# way a technician would, while screenshots record what it shows.
+#
+# Uses from inside.sh: work, out, firmware, started, start_updater, updater_pid,
+# VEK_FAKE_ADB_STATE, say, die.
+
+# Where the device list sits in the main window: fixed by the window's form. Rows are
+# found by their text, one line centred on each row, in a strip right of the pictures.
+text_strip_x=115 text_strip_y=92 text_strip_width=285 text_strip_height=287
+
+start_xvfb() {
+    local cookie
+    cookie=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
+    export XAUTHORITY="$work/xauthority"
+    touch "$XAUTHORITY"
+    # The server takes every cookie in its file, whatever display it is recorded for.
+    xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
+    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -auth "$XAUTHORITY" \
+        3>"$work/xvfb.display" 2>"$work/xvfb.log" &
+    started+=("$!")
+    local waited
+    for waited in $(seq 100); do
+        [ -s "$work/xvfb.display" ] && break
+        sleep 0.1
+    done
+    [ -s "$work/xvfb.display" ] || { cat "$work/xvfb.log" >&2; die "Xvfb did not start"; }
+    export DISPLAY=":$(tr -d ' \n' <"$work/xvfb.display")"
+    xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
+}
+
+show_log_and_die() {
+    printf '%s\n' "--- updater output:" >&2
+    tail -n 40 "$work/updater.log" >&2 || true
+    die "$1"
+}
+
+# visible_window REGEX: the id of a shown window whose title matches, if any.
+visible_window() {
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1
+}
+
+# await_window REGEX SECONDS: waits for a shown window whose title matches; prints its id.
+await_window() {
+    local regex=$1 tenths=$(($2 * 10)) id
+    while [ "$tenths" -gt 0 ]; do
+        id=$(visible_window "$regex")
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        kill -0 "$updater_pid" 2>/dev/null || show_log_and_die "the updater ended unexpectedly"
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    return 1
+}
+
+# list_rows WINDOW: the vertical centres (window coordinates) of the rows that the
+# device list shows, one per line: the bands of the text strip that hold ink.
+list_rows() {
+    import -window "$1" "$work/probe.png" 2>/dev/null || return 0
+    convert "$work/probe.png" \
+        -crop "${text_strip_width}x${text_strip_height}+${text_strip_x}+${text_strip_y}" +repage \
+        -colorspace Gray -scale "1x${text_strip_height}!" -depth 8 txt:- |
+        awk -F'[(),: ]+' -v top="$text_strip_y" '
+            function row() { if (end - start >= 4) print int(top + (start + end) / 2); start = -1 }
+            BEGIN { start = -1 }
+            NR == 1 { next }
+            $3 < 250 { if (start < 0) start = $2; end = $2; next }
+            start >= 0 && $2 - end > 3 { row() }
+            END { if (start >= 0) row() }'
+}
+
+# screenshot FILE WINDOW...: the part of the screen that the windows cover.
+screenshot() {
+    local file=$1 left=100000 top=100000 right=0 bottom=0 id X Y WIDTH HEIGHT
+    shift
+    for id in "$@"; do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        [ "$X" -lt "$left" ] && left=$X
+        [ "$Y" -lt "$top" ] && top=$Y
+        [ $((X + WIDTH)) -gt "$right" ] && right=$((X + WIDTH))
+        [ $((Y + HEIGHT)) -gt "$bottom" ] && bottom=$((Y + HEIGHT))
+    done
+    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$file"
+}
+
+# caption FILE TEXT: writes TEXT in a bar under the picture. The virtual display has no
+# window manager, so a message box shows no title bar; its title goes here instead.
+caption() {
+    local font
+    font=$(fc-match -f '%{file}' sans 2>/dev/null || true)
+    convert "$1" \( -size "$(identify -format %w "$1")x26" xc:'#3b3b3b' -fill white \
+        ${font:+-font "$font"} -pointsize 13 -gravity west -annotate +10+0 "$2" \) \
+        -append "$1" 2>/dev/null || true
+}
+
+same_file() { cmp -s "$1" "$2"; }
+
+# The message box a double-click on a row brings up: its title, after it is closed.
+box_title=""
+double_click_row() { # WINDOW Y SCREENSHOT
+    local window=$1 y=$2 shot=$3 box
+    xdotool mousemove --window "$window" $((text_strip_x + 60)) "$y" click --repeat 2 --delay 120 1
+    box=$(await_window ' - ' 60) || show_log_and_die "no message box within 60 s of a double-click on the row at y=$y"
+    box_title=$(xdotool getwindowname "$box")
+    sleep 0.5   # mapped is not yet painted
+    screenshot "$shot" "$window" "$box"
+    caption "$shot" "Message box \"$box_title\""
+    # Ok is the box's only button: Return presses it.
+    xdotool windowfocus --sync "$box" key Return
+    local tenths=100
+    while [ -n "$(visible_window "^${box_title}\$")" ] && [ "$tenths" -gt 0 ]; do
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    [ "$tenths" -gt 0 ] || die "the box \"$box_title\" did not close on Return"
+}
+
+run_headless() {
+    start_xvfb
+    start_updater
+    local window
+    window=$(await_window '^(Check Firmware|No Internet Connection)$' 60) \
+        || show_log_and_die "the updater's window did not appear within 60 s"
+    if [ "$(xdotool getwindowname "$window")" = "No Internet Connection" ]; then
+        show_log_and_die "the updater could not fetch the catalogue from the demo server"
+    fi
+
+    # Three cameras: two cards, one over adb.
+    local rows=() tenths=600
+    while [ "$tenths" -gt 0 ]; do
+        mapfile -t rows < <(list_rows "$window")
+        [ "${#rows[@]}" -ge 3 ] && break
+        [ -n "$(visible_window ' - ')" ] && show_log_and_die "unexpected message: $(xdotool getwindowname "$(visible_window ' - ')")"
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    [ "${#rows[@]}" -ge 3 ] || show_log_and_die "the window listed ${#rows[@]} of the 3 simulated cameras within 60 s"
+    sleep 0.5   # the last row's picture and text come in one paint, but let it settle
+    screenshot "$out/window.png" "$window"
+    say "the window lists the three cameras: $out/window.png"
+
+    # Each row by double-click, as a technician would; the row order is the order
+    # of detection, so each outcome is checked by the title it comes with.
+    local y seen=""
+    for y in "${rows[@]:0:3}"; do
+        double_click_row "$window" "$y" "$work/box.png"
+        case "$box_title" in
+        "TZ2200 - Update Successful")
+            same_file "$firmware/TZ2200-5.920.BIN" "$work/cards/TZ2200/DCIM/TZ22LOAD/TZ22UPDT.BIN" \
+                || die "TZ2200: the box says success but the card does not hold the catalogue's image"
+            mv "$work/box.png" "$out/update-successful.png"
+            say "TZ2200 (card): updated, TZ22UPDT.BIN is on the card: $out/update-successful.png"
+            ;;
+        "VEK - No Update Required")
+            [ -z "$(ls -A "$work/cards/VEK-PELKA/DCIM/VEKLOAD")" ] \
+                || die "VEK: up to date, yet something was written to its update folder"
+            mv "$work/box.png" "$out/no-update-required.png"
+            say "VEK PELKA (card): up to date, nothing written: $out/no-update-required.png"
+            ;;
+        "TZ7600 - Update Successful")
+            same_file "$firmware/TZ7600-1.310.BIN" "$VEK_FAKE_ADB_STATE/card/DCIM/TZ76LOAD/TZ76UPDT.BIN" \
+                || die "TZ7600: the box says success but adb did not push the catalogue's image"
+            [ -z "$(ls -A "$work/run")" ] || die "TZ7600: the staging file was left in the working directory"
+            mv "$work/box.png" "$out/adb-update-successful.png"
+            say "TZ7600 (adb): updated, TZ76UPDT.BIN pushed to the camera: $out/adb-update-successful.png"
+            ;;
+        *)
+            show_log_and_die "unexpected message box: $box_title"
+            ;;
+        esac
+        case "$seen" in *"[$box_title]"*) die "the same camera answered twice: $box_title" ;; esac
+        seen="$seen[$box_title]"
+    done
+    say "all three simulated cameras were listed and behaved as expected"
+}

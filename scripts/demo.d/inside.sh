@@ -1,0 +1,142 @@
+#!/bin/bash
+# The demo's second half, run by scripts/demo inside a private mount namespace (and,
+# headless, a private network): what it mounts here (the demo CA store, the cameras'
+# cards) nobody else sees, and it all goes when the last process of the namespace ends.
+#
+# Usage: inside.sh WORK BIN_DIR BASE_URL MODE OUT
+#   WORK      the run's scratch folder, made by scripts/demo
+#   BIN_DIR   a build tree holding vek-updater and tests/support/vek-https-server
+#   BASE_URL  the https address built into that vek-updater; the demo serves it
+#   MODE      window (on $DISPLAY, until the user closes it) or headless (Xvfb, scripted)
+#   OUT       where headless mode leaves its screenshots
+set -euo pipefail
+
+work=$1
+bin_dir=$2
+base_url=$3
+mode=$4
+out=$5
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+repo="$(cd "$here/../.." && pwd)"
+
+say() { printf 'demo: %s\n' "$*"; }
+die() { printf 'demo: %s\n' "$*" >&2; exit 1; }
+
+[[ $base_url =~ ^https://([A-Za-z0-9.-]+)(:([0-9]+))?(/[^?#]*)?$ ]] \
+    || die "cannot serve the built-in address $base_url (https://HOST[:PORT]/PATH expected)"
+host=${BASH_REMATCH[1]}
+port=${BASH_REMATCH[3]:-443}
+base_path=${BASH_REMATCH[4]%/}
+firmware="$work/www$base_path/firmware"
+
+# --- Processes: every one this script starts is listed here and ended by its id.
+started=()
+cleanup() {
+    local pid
+    for pid in "${started[@]}"; do
+        kill -TERM "$pid" 2>/dev/null || true
+    done
+    for pid in "${started[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    started=()
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# --- The maker's server, as the updater will meet it: its host name leads to loopback,
+# and its certificate is trusted through a CA store that holds only the demo CA.
+"$here/sample-data.sh" "$work" "$base_url" "$host" "$base_path"
+[ -d /etc/ssl/certs ] || die "/etc/ssl/certs is missing (install the ca-certificates package)"
+mount --bind "$work/trust" /etc/ssl/certs || die "cannot bind the demo CA store over /etc/ssl/certs"
+if [ "$host" != 127.0.0.1 ] && [ "$host" != localhost ]; then
+    { cat /etc/hosts; printf '127.0.0.1 %s\n' "$host"; } >"$work/hosts"
+    mount --bind "$work/hosts" /etc/hosts || die "cannot lead $host to loopback in /etc/hosts"
+fi
+if [ "$mode" = headless ]; then
+    ip link set lo up || die "cannot bring up loopback in the demo's network"
+fi
+# Straight to the server: no proxy of the user's may stand between.
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
+export no_proxy="127.0.0.1,localhost,$host"
+# Whatever the updater or Qt leave behind stays in the scratch folder.
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR"
+if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -m 0700 "$XDG_RUNTIME_DIR"
+fi
+
+# --- Cameras.
+# card_layout ROOT CODE VERSION [BRAND]: a camera's card as the updater expects it.
+card_layout() {
+    local root=$1 code=$2 version=$3 brand=${4:-}
+    mkdir -p "$root/DCIM/100$code" "$root/DCIM/${code}LOAD" "$root/DCIM/100MEDIA"
+    if [ -n "$brand" ]; then
+        printf '%s\n%s\n' "$version" "$brand" >"$root/DCIM/100$code/.version"
+    else
+        printf '%s\n' "$version" >"$root/DCIM/100$code/.version"
+    fi
+}
+
+# storage_camera NAME CODE VERSION [BRAND]: a card plugged in as a USB volume, a tmpfs.
+storage_camera() {
+    local mountpoint="$work/cards/$1"
+    mkdir -p "$mountpoint"
+    mount -t tmpfs -o size=16m,mode=0755,nosuid,nodev "vek-demo-$1" "$mountpoint" \
+        || die "cannot mount a tmpfs card at $mountpoint"
+    card_layout "$mountpoint" "${@:2}"
+}
+
+storage_camera TZ2200 TZ22 5.917          # out of date: the catalogue offers 5.920
+storage_camera VEK-PELKA VEK 2.104 PELKA  # up to date, and one of three brands under VEK
+# A camera reached only through adb: the scripted adb answers for it from this card.
+export VEK_FAKE_ADB_STATE="$work/adb"
+mkdir -p "$VEK_FAKE_ADB_STATE"
+card_layout "$VEK_FAKE_ADB_STATE/card" TZ76 1.300   # out of date: the catalogue offers 1.310
+touch "$VEK_FAKE_ADB_STATE/device"
+export PATH="$repo/tests/support/fake-adb:$PATH"
+
+# --- The maker's web server, on loopback.
+[ -x "$bin_dir/tests/support/vek-https-server" ] || die "no $bin_dir/tests/support/vek-https-server"
+"$bin_dir/tests/support/vek-https-server" --root "$work/www" --port "$port" \
+    --port-file "$work/server.port" --cert "$work/tls/server.crt" --key "$work/tls/server.key" \
+    >"$work/server.log" 2>&1 &
+server_pid=$!
+started+=("$server_pid")
+for _ in $(seq 100); do
+    [ -s "$work/server.port" ] && break
+    kill -0 "$server_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ ! -s "$work/server.port" ]; then
+    cat "$work/server.log" >&2
+    die "the demo server could not listen on 127.0.0.1:$port (is another demo running, or is the port taken?)"
+fi
+# The same question the updater asks first, through the store it will use.
+curl -sS --fail -o /dev/null "$base_url/vek-updater-config.txt" \
+    || die "the demo server's certificate is not trusted through the demo CA store"
+say "catalogue and firmware images served at $base_url/ on loopback"
+
+# --- The updater.
+run_dir="$work/run"   # its working directory: adb pushes are staged here
+mkdir -p "$run_dir"
+
+start_updater() {
+    (cd "$run_dir" && exec env QT_QPA_PLATFORM=xcb "$bin_dir/vek-updater") >"$work/updater.log" 2>&1 &
+    updater_pid=$!
+    started+=("$updater_pid")
+}
+
+if [ "$mode" = window ]; then
+    start_updater
+    say "cameras attached: TZ2200 5.917 (out of date), VEK PELKA 2.104 (up to date), TZ7600 1.300 over adb (out of date)"
+    say "double-click a camera or press \"Update All\"; close the window to end the demo"
+    wait "$updater_pid" || true
+    exit 0
+fi
+
+# shellcheck source=headless.sh
+. "$here/headless.sh"
+run_headless

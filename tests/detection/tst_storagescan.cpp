@@ -1,4 +1,7 @@
 #include "app/mainwindow.h"
+#include "detection/storagevolumesource.h"
+#include "detection/versionfile.h"
+#include "detection/volumescan.h"
 
 #include "cardlayout.h"
 #include "messageboxwatcher.h"
@@ -21,11 +24,11 @@ ASSET_INFORMATION record(const QString &model, const QString &code, const QStrin
     return asset;
 }
 
-// One storage scan of the record, as the poll pass makes it.
-bool scan(MainWindow &w, ASSET_INFORMATION &asset)
+// One storage scan of the record, as a poll pass makes it.
+void scan(MainWindow &w, ASSET_INFORMATION &asset)
 {
-    return QMetaObject::invokeMethod(&w, "pollUsbDevices", Qt::DirectConnection,
-                                     Q_ARG(ASSET_INFORMATION *, &asset));
+    QVERIFY(QMetaObject::invokeMethod(&w, "pollUsbDevices", Qt::DirectConnection,
+                                      Q_ARG(ASSET_INFORMATION *, &asset)));
 }
 
 QStringList rowTexts(MainWindow &w)
@@ -37,6 +40,17 @@ QStringList rowTexts(MainWindow &w)
     return texts;
 }
 
+int volumePosition(const QString &root)
+{
+    const QVector<MountedVolume> volumes = StorageVolumeSource().mountedVolumes();
+    for (int i = 0; i < volumes.size(); ++i) {
+        if (volumes.at(i).rootPath == root)
+            return i;
+    }
+    return -1;
+}
+
+// Camera cards as tmpfs volumes, each mounted on a folder of its own.
 class Cards
 {
 public:
@@ -50,6 +64,7 @@ public:
         }
         return root;
     }
+    bool makeReadOnly(const QString &root) { return sandbox.remountReadOnly(root); }
     bool unmount(const QString &root) { return sandbox.unmount(root); }
 
 private:
@@ -63,7 +78,26 @@ class StorageScanTest : public QObject
     Q_OBJECT
 
 private slots:
-    void mountedCardIsListedUntilUnmounted()
+    void volumesThatCannotHoldACameraArePassedOver()
+    {
+        QTemporaryDir card;
+        QVERIFY(!makeCard(card.path(), "TZ41", "5.917\nORVA\n", true).isEmpty());
+        const QString root = card.path();
+        const auto scanFor = [](const QVector<MountedVolume> &volumes, const QString &code) {
+            return scanVolumesForCamera(volumes, code, "ORVA",
+                                        [code](const QString &root) { return readCardVersionFile(root, code); });
+        };
+
+        QVERIFY(!scanFor({{root, false, true, false}}, "TZ41").attached);
+        QVERIFY(!scanFor({{root, true, false, false}}, "TZ41").attached);
+        QVERIFY(!scanFor({{root, true, true, false}}, "TZ43").attached);
+        QVERIFY(!scanFor({}, "TZ41").attached);
+        const VolumeScanResult driveRoot = scanFor({{root + "/", true, true, false}}, "TZ41");
+        QVERIFY(driveRoot.attached);
+        QCOMPARE(driveRoot.updatePath, root + "/DCIM/TZ41LOAD/TZ41UPDT.BIN");
+    }
+
+    void mountedCardsAreListedUntilUnmounted()
     {
         VEK_REQUIRE_MOUNTS();
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K"), tz4100 = record("TZ4100", "TZ41", "ORVA"),
@@ -73,29 +107,78 @@ private slots:
         const QString card7 = cards.mount("tz7000"), card41 = cards.mount("tz4100"), card22 = cards.mount("tz2200");
         QVERIFY(!card7.isEmpty() && !card41.isEmpty() && !card22.isEmpty());
         const QString image7 = makeCard(card7, "TZ7K", "5.920\n\n", true);
-        QVERIFY(!makeCard(card41, "TZ41", "5.917\r\nORVA\r\n", true).isEmpty());
-        QVERIFY(!makeCard(card22, "TZ22", "5.800\n", true).isEmpty());
+        QVERIFY(!makeCard(card41, "TZ41", "5.917\r\n \tORVA \r\n", true).isEmpty());
+        const QString image22 = makeCard(card22, "TZ22", "5.800\n", false);
 
         for (ASSET_INFORMATION *asset : {&tz4100, &tz7000, &tz2200})
-            QVERIFY(scan(w, *asset));
+            scan(w, *asset);
         QVERIFY(tz7000.Attached);
         QCOMPARE(tz7000.Device_Version, QString("5.920"));
         QCOMPARE(tz7000.Update_Path, image7);
+        QCOMPARE(tz4100.Device_Brand, QString("ORVA"));
+        // The update folder is made when an image is written, not looked for here.
+        QCOMPARE(tz2200.Update_Path, image22);
+        QVERIFY(!QFileInfo::exists(QFileInfo(image22).path()));
         QCOMPARE(rowTexts(w), QStringList({" TZ4100 - 5.917", " TZ7000 - 5.920", " TZ2200 - 5.800"}));
-        const QListWidgetItem *row = w.findChild<QListWidget *>("lw_DeviceView")->item(1);
-        QCOMPARE(row->icon().pixmap(row->icon().availableSizes().value(0)).toImage(),
-                 QPixmap(":/TZ7000.png").toImage());
+        const QIcon icon = w.findChild<QListWidget *>("lw_DeviceView")->item(1)->icon();
+        QCOMPARE(icon.pixmap(icon.availableSizes().value(0)).toImage(), QPixmap(":/TZ7000.png").toImage());
 
         QVERIFY(cards.unmount(card7));
         for (ASSET_INFORMATION *asset : {&tz4100, &tz7000, &tz2200})
-            QVERIFY(scan(w, *asset));
+            scan(w, *asset);
         QVERIFY(!tz7000.Attached);
         QVERIFY(tz7000.Device_Version.isEmpty() && tz7000.Device_Brand.isEmpty() && tz7000.Update_Path.isEmpty());
         QCOMPARE(rowTexts(w), QStringList({" TZ4100 - 5.917", " TZ2200 - 5.800"}));
-        QCOMPARE(w.attachedDeviceList(), QVector<ASSET_INFORMATION *>({&tz4100, &tz2200}));
     }
 
-    void twoCardsOfOneModelMakeOneRow()
+    void cardsThatDoNotMatchAreNotDetected()
+    {
+        VEK_REQUIRE_MOUNTS();
+        ASSET_INFORMATION locked = record("TZ7000", "TZ7K"), lowerCase = record("TZ4100", "TZ41", "ORVA"),
+                          otherBrand = record("TZ4300", "TZ43", "ORVA"), noFile = record("VEK", "VEK", "ORVA");
+        Cards cards;
+        MainWindow w(nullptr, unreachableBase);
+        const QString root = cards.mount("cards"), lockedRoot = cards.mount("locked");
+        QVERIFY(!root.isEmpty() && !lockedRoot.isEmpty());
+        QVERIFY(!makeCard(lockedRoot, "TZ7K", "5.920\n", true).isEmpty());
+        QVERIFY(cards.makeReadOnly(lockedRoot));
+        QVERIFY(!makeCard(root, "TZ41", "5.917\norva\n", true).isEmpty());
+        QVERIFY(!makeCard(root, "TZ43", "5.917\nPELKA\n", true).isEmpty());
+        QVERIFY(!makeCard(root, "VEK", QByteArray(), true).isEmpty());
+
+        for (ASSET_INFORMATION *asset : {&locked, &lowerCase, &otherBrand, &noFile}) {
+            scan(w, *asset);
+            QVERIFY2(!asset->Attached, qPrintable(asset->Model));
+        }
+        QVERIFY(w.attachedDeviceList().isEmpty());
+
+        // Without a catalogue brand any card of the model will do.
+        lowerCase.Brand.clear();
+        scan(w, lowerCase);
+        QVERIFY(lowerCase.Attached);
+        QCOMPARE(lowerCase.Device_Brand, QString("orva"));
+    }
+
+    void cardWithoutVersionBringsTheDetectionError()
+    {
+        VEK_REQUIRE_MOUNTS();
+        ASSET_INFORMATION vek = record("VEK", "VEK");
+        MessageBoxWatcher boxes;
+        Cards cards;
+        MainWindow w(nullptr, unreachableBase);
+        const QString card = cards.mount("blank");
+        QVERIFY(!card.isEmpty());
+        QVERIFY(!makeCard(card, "VEK", QByteArray(), true).isEmpty());
+
+        scan(w, vek);
+        scan(w, vek);
+        QVERIFY(vek.Attached && vek.Device_Version.isEmpty());
+        QCOMPARE(boxes.boxes().size(), 1);
+        QCOMPARE(boxes.boxes().constFirst().title, QString("VEK - Detection Error"));
+        QVERIFY(rowTexts(w).isEmpty());
+    }
+
+    void laterOfTwoCardsOfOneModelStands()
     {
         VEK_REQUIRE_MOUNTS();
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K");
@@ -105,43 +188,13 @@ private slots:
         QVERIFY(!first.isEmpty() && !second.isEmpty());
         QVERIFY(!makeCard(first, "TZ7K", "5.901\n", true).isEmpty());
         QVERIFY(!makeCard(second, "TZ7K", "5.902\n", true).isEmpty());
+        QVERIFY(volumePosition(first) >= 0 && volumePosition(second) >= 0);
+        const bool secondIsLater = volumePosition(second) > volumePosition(first);
 
-        QVERIFY(scan(w, tz7000));
+        scan(w, tz7000);
+        QCOMPARE(tz7000.Device_Version, QString(secondIsLater ? "5.902" : "5.901"));
+        QVERIFY(tz7000.Update_Path.startsWith((secondIsLater ? second : first) + "/DCIM/"));
         QCOMPARE(rowTexts(w).size(), 1);
-        QCOMPARE(w.attachedDeviceList(), QVector<ASSET_INFORMATION *>({&tz7000}));
-    }
-
-    void cardWithoutVersionBringsTheDetectionError()
-    {
-        VEK_REQUIRE_MOUNTS();
-        ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K");
-        MessageBoxWatcher boxes;
-        Cards cards;
-        MainWindow w(nullptr, unreachableBase);
-        const QString card = cards.mount("blank");
-        QVERIFY(!card.isEmpty());
-        QVERIFY(!makeCard(card, "TZ7K", QByteArray(), true).isEmpty());
-
-        QVERIFY(scan(w, tz7000));
-        QVERIFY(scan(w, tz7000));
-        QCOMPARE(boxes.boxes().size(), 1);
-        QCOMPARE(boxes.boxes().constFirst().title, QString("TZ7000 - Detection Error"));
-        QVERIFY(rowTexts(w).isEmpty());
-    }
-
-    void nothingFoundStillReachesTheList()
-    {
-        ASSET_INFORMATION tz7000 = record("TZ7000", "QXNONE");
-        MainWindow w(nullptr, unreachableBase);
-        tz7000.Attached = true;
-        tz7000.Device_Version = "5.9";
-        tz7000.Update_Path = "/gone/DCIM/QXNONELOAD/QXNONEUPDT.BIN";
-        w.handleDetection(&tz7000);
-        QCOMPARE(rowTexts(w).size(), 1);
-
-        QVERIFY(scan(w, tz7000));
-        QVERIFY(!tz7000.Attached && tz7000.Update_Path.isEmpty());
-        QVERIFY(rowTexts(w).isEmpty());
     }
 };
 

@@ -58,10 +58,11 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::cachedImage(const QString &l
     const QString path = cache.imageFor(link, checksum);
     if (path.isEmpty())
         return {};
-    progress.report(UpdatePhase::Verifying, 0, QFileInfo(path).size());
+    const qint64 size = QFileInfo(path).size();
+    progress.report(UpdatePhase::Verifying, 0, size);
     const PhaseProgress report = progress.reporterForWorkers();
-    const FileDigest check = runOffGuiThread([path, report] {
-        return digestOfFile(path, [&report](qint64 done) { report(UpdatePhase::Verifying, done, -1); });
+    const FileDigest check = runOffGuiThread([path, size, report] {
+        return digestOfFile(path, [&report, size](qint64 done) { report(UpdatePhase::Verifying, done, size); });
     });
     if (check.readable && checksumMatches(check.digest, checksum))
         return {InstallOutcome::Installed, path, check.digest, nullptr};

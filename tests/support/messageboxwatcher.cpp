@@ -62,13 +62,17 @@ void MessageBoxWatcher::noticeNewBoxes()
                                        [box](const OpenBox &o) { return o.box == box; });
         if (known)
             continue;
-        OpenBox entry{box, {}};
+        OpenBox entry{box, {}, false};
         entry.shownFor.start();
         open.append(entry);
         const SeenBox description = describe(box);
         seen.append(description);
+        // Queued, like the click below: Qt never re-enters a timer's slot, so a
+        // modal loop started from inside poll() would starve the watcher and
+        // leave every later box open for good.
         if (onShown)
-            onShown(description);
+            QMetaObject::invokeMethod(this, [this, description] { onShown(description); },
+                                      Qt::QueuedConnection);
     }
 }
 
@@ -77,17 +81,15 @@ void MessageBoxWatcher::closeHeldBoxes()
     for (int i = 0; i < open.size();) {
         OpenBox &entry = open[i];
         if (!entry.box || !entry.box->isVisible()) {
-            // Closed by someone else (the hook, the code under test): it still counts.
+            // Closed by the watcher or by someone else (the hook, the code under test).
             open.removeAt(i);
             ++closedCount;
             continue;
         }
-        if (entry.shownFor.elapsed() >= holdMs) {
-            QPointer<QMessageBox> box = entry.box;
-            open.removeAt(i);
-            ++closedCount;
-            press(box);
-            continue;
+        if (!entry.closing && entry.shownFor.elapsed() >= holdMs) {
+            entry.closing = true;
+            QMessageBox *box = entry.box;
+            QMetaObject::invokeMethod(box, [box] { press(box); }, Qt::QueuedConnection);
         }
         ++i;
     }

@@ -37,7 +37,8 @@ public:
     bool waitForBoxes(int count, int timeoutMs = 10000);
     // Keeps each box open this long, so that timers and nested loops run under it.
     void setHoldMs(int ms);
-    // Called once per box, while it is still open.
+    // Called once per box, while it is still open. It runs as an event of its
+    // own, so it may show boxes or spin event loops itself.
     void setOnShown(std::function<void(const SeenBox &)> hook);
 
 private:
@@ -45,6 +46,7 @@ private:
     {
         QPointer<QMessageBox> box;
         QElapsedTimer shownFor;
+        bool closing = false;
     };
 
     void poll();

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # sourced by inside.sh, which sets the variables
 # The demo without a display, sourced by inside.sh: the updater runs on a virtual X
 # display and is worked with real mouse and keyboard input (XTEST, via xdotool), the
 # way a technician would, while screenshots record what it shows.
@@ -16,16 +17,18 @@ start_xvfb() {
     touch "$XAUTHORITY"
     # The server takes every cookie in its file, whatever display it is recorded for.
     xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
-    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -auth "$XAUTHORITY" \
+    # In a session of its own, as the server: Ctrl-C is for this script, which then
+    # ends everything in order.
+    setsid Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -auth "$XAUTHORITY" \
         3>"$work/xvfb.display" 2>"$work/xvfb.log" &
     started+=("$!")
-    local waited
-    for waited in $(seq 100); do
+    for _ in $(seq 100); do
         [ -s "$work/xvfb.display" ] && break
         sleep 0.1
     done
     [ -s "$work/xvfb.display" ] || { cat "$work/xvfb.log" >&2; die "Xvfb did not start"; }
-    export DISPLAY=":$(tr -d ' \n' <"$work/xvfb.display")"
+    DISPLAY=":$(tr -d ' \n' <"$work/xvfb.display")"
+    export DISPLAY
     xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
 }
 
@@ -71,10 +74,11 @@ list_rows() {
 
 # screenshot FILE WINDOW...: the part of the screen that the windows cover.
 screenshot() {
-    local file=$1 left=100000 top=100000 right=0 bottom=0 id X Y WIDTH HEIGHT
+    local file=$1 left=100000 top=100000 right=0 bottom=0 id geometry X Y WIDTH HEIGHT
     shift
     for id in "$@"; do
-        eval "$(xdotool getwindowgeometry --shell "$id")"
+        geometry=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null) || die "window $id went away"
+        eval "$geometry"
         [ "$X" -lt "$left" ] && left=$X
         [ "$Y" -lt "$top" ] && top=$Y
         [ $((X + WIDTH)) -gt "$right" ] && right=$((X + WIDTH))
@@ -100,7 +104,7 @@ box_title=""
 double_click_row() { # WINDOW Y SCREENSHOT
     local window=$1 y=$2 shot=$3 box
     xdotool mousemove --window "$window" $((text_strip_x + 60)) "$y" click --repeat 2 --delay 120 1
-    box=$(await_window ' - ' 60) || show_log_and_die "no message box within 60 s of a double-click on the row at y=$y"
+    box=$(await_window ' - ' 30) || show_log_and_die "no message box within 30 s of a double-click on the row at y=$y"
     box_title=$(xdotool getwindowname "$box")
     sleep 0.5   # mapped is not yet painted
     screenshot "$shot" "$window" "$box"
@@ -119,14 +123,14 @@ run_headless() {
     start_xvfb
     start_updater
     local window
-    window=$(await_window '^(Check Firmware|No Internet Connection)$' 60) \
-        || show_log_and_die "the updater's window did not appear within 60 s"
+    window=$(await_window '^(Check Firmware|No Internet Connection)$' 30) \
+        || show_log_and_die "the updater's window did not appear within 30 s"
     if [ "$(xdotool getwindowname "$window")" = "No Internet Connection" ]; then
         show_log_and_die "the updater could not fetch the catalogue from the demo server"
     fi
 
     # Three cameras: two cards, one over adb.
-    local rows=() tenths=600
+    local rows=() tenths=300
     while [ "$tenths" -gt 0 ]; do
         mapfile -t rows < <(list_rows "$window")
         [ "${#rows[@]}" -ge 3 ] && break
@@ -134,8 +138,8 @@ run_headless() {
         sleep 0.1
         tenths=$((tenths - 1))
     done
-    [ "${#rows[@]}" -ge 3 ] || show_log_and_die "the window listed ${#rows[@]} of the 3 simulated cameras within 60 s"
-    sleep 0.5   # the last row's picture and text come in one paint, but let it settle
+    [ "${#rows[@]}" -ge 3 ] || show_log_and_die "the window listed ${#rows[@]} of the 3 simulated cameras within 30 s"
+    sleep 0.5   # let the paint that showed the last row finish
     screenshot "$out/window.png" "$window"
     say "the window lists the three cameras: $out/window.png"
 
@@ -144,6 +148,8 @@ run_headless() {
     local y seen=""
     for y in "${rows[@]:0:3}"; do
         double_click_row "$window" "$y" "$work/box.png"
+        case "$seen" in *"[$box_title]"*) die "two rows gave the same answer: $box_title" ;; esac
+        seen="${seen}[$box_title]"
         case "$box_title" in
         "TZ2200 - Update Successful")
             same_file "$firmware/TZ2200-5.920.BIN" "$work/cards/TZ2200/DCIM/TZ22LOAD/TZ22UPDT.BIN" \
@@ -168,8 +174,6 @@ run_headless() {
             show_log_and_die "unexpected message box: $box_title"
             ;;
         esac
-        case "$seen" in *"[$box_title]"*) die "the same camera answered twice: $box_title" ;; esac
-        seen="$seen[$box_title]"
     done
     say "all three simulated cameras were listed and behaved as expected"
 }

@@ -15,7 +15,7 @@ work=$1
 bin_dir=$2
 base_url=$3
 mode=$4
-out=$5
+out=$5   # read by headless.sh
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
 
@@ -27,7 +27,7 @@ die() { printf 'demo: %s\n' "$*" >&2; exit 1; }
 host=${BASH_REMATCH[1]}
 port=${BASH_REMATCH[3]:-443}
 base_path=${BASH_REMATCH[4]%/}
-firmware="$work/www$base_path/firmware"
+firmware="$work/www$base_path/firmware"   # read by headless.sh
 
 # --- Processes: every one this script starts is listed here and ended by its id.
 started=()
@@ -98,9 +98,10 @@ card_layout "$VEK_FAKE_ADB_STATE/card" TZ76 1.300   # out of date: the catalogue
 touch "$VEK_FAKE_ADB_STATE/device"
 export PATH="$repo/tests/support/fake-adb:$PATH"
 
-# --- The maker's web server, on loopback.
+# --- The maker's web server, on loopback. It runs in a session of its own, so that
+# Ctrl-C reaches only this script, which then ends its processes in order.
 [ -x "$bin_dir/tests/support/vek-https-server" ] || die "no $bin_dir/tests/support/vek-https-server"
-"$bin_dir/tests/support/vek-https-server" --root "$work/www" --port "$port" \
+setsid "$bin_dir/tests/support/vek-https-server" --root "$work/www" --port "$port" \
     --port-file "$work/server.port" --cert "$work/tls/server.crt" --key "$work/tls/server.key" \
     >"$work/server.log" 2>&1 &
 server_pid=$!
@@ -137,6 +138,6 @@ if [ "$mode" = window ]; then
     exit 0
 fi
 
-# shellcheck source=headless.sh
+# shellcheck source-path=SCRIPTDIR source=headless.sh
 . "$here/headless.sh"
 run_headless

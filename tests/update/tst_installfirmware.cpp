@@ -78,26 +78,28 @@ private slots:
     void failuresLeaveTheCardAsItWas_data()
     {
         QTest::addColumn<QString>("link");
-        QTest::addColumn<bool>("wrongChecksum");
+        QTest::addColumn<QString>("checksumForm");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("logLine");
         const QString failure = QStringLiteral("^Failure \".*\"  Error: QNetworkReply::%1$");
-        QTest::newRow("empty link") << "" << false << -2 << "^Failure - Destination is empty$";
-        QTest::newRow("HTTP error") << "/fw/gone.bin" << false << -3 << failure.arg("ContentNotFoundError");
-        QTest::newRow("unreachable host") << "https://127.0.0.1:1/fw/TZ4100.bin" << false << -3
+        QTest::newRow("empty link") << "" << "right" << -2 << "^Failure - Destination is empty$";
+        QTest::newRow("HTTP error") << "/fw/gone.bin" << "right" << -3 << failure.arg("ContentNotFoundError");
+        QTest::newRow("unreachable host") << "https://127.0.0.1:1/fw/TZ4100.bin" << "right" << -3
                                           << failure.arg("ConnectionRefusedError");
-        QTest::newRow("unusable link") << " " << false << -3 << failure.arg("\\w+");
-        QTest::newRow("stalled server") << "/fw/stalled.bin" << false << -3 << failure.arg("OperationCanceledError");
-        QTest::newRow("dropped connection") << "/fw/dropped.bin" << false << -3
+        QTest::newRow("unusable link") << " " << "right" << -3 << failure.arg("\\w+");
+        QTest::newRow("stalled server") << "/fw/stalled.bin" << "right" << -3 << failure.arg("OperationCanceledError");
+        QTest::newRow("dropped connection") << "/fw/dropped.bin" << "right" << -3
                                             << failure.arg("RemoteHostClosedError");
-        QTest::newRow("redirect to http") << "/fw/insecure.bin" << false << -3 << failure.arg("InsecureRedirectError");
-        QTest::newRow("checksum mismatch") << "/fw/TZ4100.bin" << true << -5 << "";
+        QTest::newRow("redirect to http") << "/fw/insecure.bin" << "right" << -3 << failure.arg("InsecureRedirectError");
+        QTest::newRow("checksum mismatch") << "/fw/TZ4100.bin" << "another image's" << -5 << "";
+        QTest::newRow("checksum a digit short") << "/fw/TZ4100.bin" << "short" << -5 << "";
+        QTest::newRow("checksum with a blank") << "/fw/TZ4100.bin" << "padded" << -5 << "";
     }
     void failuresLeaveTheCardAsItWas()
     {
         VEK_REQUIRE_MOUNTS();
         QFETCH(QString, link);
-        QFETCH(bool, wrongChecksum);
+        QFETCH(QString, checksumForm);
         QFETCH(int, outcome);
         QFETCH(QString, logLine);
         server.failWithStatus("/fw/gone.bin", 404);
@@ -105,7 +107,9 @@ private slots:
         server.dropAfter("/fw/dropped.bin", image, image.size() / 2);
         server.redirect("/fw/insecure.bin", "http://127.0.0.1:" + QString::number(server.port()) + "/fw/TZ4100.bin");
         const QString imagePath = cardWithOldImage();
-        ASSET_INFORMATION asset = record("", imagePath, wrongChecksum ? oldImage : image);
+        ASSET_INFORMATION asset = record("", imagePath, checksumForm == "right" ? image : oldImage);
+        if (checksumForm == "short" || checksumForm == "padded")
+            asset.Checksum = checksumForm == "short" ? checksumOf(image).chopped(1) : " " + checksumOf(image);
         asset.Link = link.startsWith('/') ? server.url(link) : link;
         MainWindow w(nullptr, server.origin() + "/fw");
         const int requestsBefore = server.requestLog().size();

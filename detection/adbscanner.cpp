@@ -61,7 +61,7 @@ QByteArray adbscanner::readAdbVersionFile(const QString &modelCode)
 
 QString adbscanner::getAdbDestination(const QString &modelCode)
 {
-    // The image is staged next to the process's working directory as it is now, and
+    // The image is staged in the process's working directory as it is now, and
     // pushed from there into the device's update folder.
     const QString stagingPath = QDir::currentPath() + "/" + modelCode + "UPDT.BIN";
     const QByteArray listing = runProcess(

@@ -1,16 +1,24 @@
-// installFirmware against a real loopback HTTPS server and real tmpfs cards: every
-// outcome, and what each one leaves on the card.
+// installFirmware against a real loopback HTTPS server, real tmpfs cards, a card that
+// reads back other bytes, and the scripted adb: every outcome, what each leaves
+// behind, and what the run's image cache asks of the server.
 
 #include "app/mainwindow.h"
 #include "catalogue/networkrequest.h"
+#include "fake-adb/fakeadb.h"
 #include "httpsserver.h"
+#include "mountsandbox.h"
+#include "update/adbpush.h"
 #include "updatefixture.h"
 
+#include <QDirIterator>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 const QString code = QStringLiteral("TZ41");
+const QString imageName = code + "UPDT.BIN";
+const QString route = QStringLiteral("/fw/TZ4100.bin");
 const QByteArray oldImage = "the image the camera got last time";
 }
 
@@ -21,23 +29,35 @@ class InstallFirmwareTest : public QObject
     HttpsServer server;
     QTemporaryDir scratch;
     MountSandbox mounts;
-    int cardNumber = 0;
+    int cards = 0;
     const QByteArray image = firmwareImage(3 * 1024 * 1024 + 123);
 
-    // A fresh card holding an earlier image; skips the test when cards cannot be mounted.
-    QString cardWithOldImage(qint64 sizeBytes = 16 * 1024 * 1024, bool withUpdateFolder = true)
+    // A card holding an earlier image, on a tmpfs of its own when mounted is set.
+    QString card(bool mounted = true, qint64 size = 16 * 1024 * 1024, bool withUpdateFolder = true)
     {
+        const QString root = scratch.filePath("card" + QString::number(++cards));
         QString why;
-        const QString imagePath = mountCard(mounts, scratch, QString::number(++cardNumber), code, sizeBytes,
-                                            withUpdateFolder, &why);
-        if (imagePath.isEmpty() || (withUpdateFolder && !writeFile(imagePath, oldImage)))
+        if (!QDir().mkpath(root) || (mounted && !mounts.mountTmpfs(root, size, false, &why)))
             qWarning("no card: %s", qPrintable(why));
+        const QString imagePath = makeCard(root, code, "5.910\nORVA\n", withUpdateFolder);
+        QFile old(imagePath);
+        if (withUpdateFolder && !(old.open(QIODevice::WriteOnly) && old.write(oldImage) == oldImage.size()))
+            qWarning("no old image on %s", qPrintable(root));
         return imagePath;
     }
 
-    ASSET_INFORMATION record(const QString &path, const QString &updatePath, const QByteArray &published)
+    ASSET_INFORMATION camera(const QString &updatePath, const QString &path = route)
     {
-        return cameraRecord("TZ4100", code, server.url(path), checksumOf(published), updatePath);
+        return cameraRecord("TZ4100", code, server.url(path), checksumOf(image), updatePath);
+    }
+
+    QStringList cachedImages() const
+    {
+        QStringList files;
+        QDirIterator it(scratch.filePath("tmp"), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << it.next();
+        return files;
     }
 
 private slots:
@@ -46,71 +66,73 @@ private slots:
         HttpsServer::trustTestCertificate();
         QString why;
         QVERIFY2(server.start(&why), qPrintable(why));
-        server.serve("/fw/TZ4100.bin", image);
+        server.serve(route, image);
+        server.failWithStatus("/fw/gone.bin", 404);
+        server.stallAfter("/fw/stalled.bin", image, 1000);
+        server.dropAfter("/fw/dropped.bin", image, image.size() / 2);
+        server.redirect("/fw/moved.bin", server.url(route));
+        server.redirect("/fw/insecure.bin", "http://127.0.0.1:" + QString::number(server.port()) + route);
         setNetworkIdleTimeoutMs(1500);
+        setAdbPushTimeoutMs(1500);
+        // The cache keeps its images below here, where the tests can find them.
+        QVERIFY(QDir().mkpath(scratch.filePath("tmp")));
+        qputenv("TMPDIR", QFile::encodeName(scratch.filePath("tmp")));
     }
 
     void imageReplacesTheOldOneWhole_data()
     {
+        QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("lowerCaseChecksum");
-        QTest::addColumn<bool>("redirected");
-        QTest::newRow("upper-case checksum") << false << false;
-        QTest::newRow("lower-case checksum") << true << false;
-        QTest::newRow("https redirect followed") << false << true;
+        QTest::newRow("upper-case checksum") << route << false;
+        QTest::newRow("lower-case checksum") << route << true;
+        QTest::newRow("https redirect followed") << "/fw/moved.bin" << false;
     }
     void imageReplacesTheOldOneWhole()
     {
         VEK_REQUIRE_MOUNTS();
+        QFETCH(QString, path);
         QFETCH(bool, lowerCaseChecksum);
-        QFETCH(bool, redirected);
-        const QString imagePath = cardWithOldImage();
-        server.redirect("/fw/moved.bin", server.url("/fw/TZ4100.bin"));
-        ASSET_INFORMATION asset = record(redirected ? "/fw/moved.bin" : "/fw/TZ4100.bin", imagePath, image);
+        const QString imagePath = card();
+        ASSET_INFORMATION asset = camera(imagePath, path);
         if (lowerCaseChecksum)
             asset.Checksum = asset.Checksum.toLower();
         MainWindow w(nullptr, server.origin() + "/fw");
 
         QCOMPARE(w.installFirmware(&asset), 0);
         QVERIFY(fileBytes(imagePath) == image);
-        QCOMPARE(filesIn(QFileInfo(imagePath).path()), QStringList(code + "UPDT.BIN"));
+        QCOMPARE(filesIn(QFileInfo(imagePath).path()), QStringList(imageName));
     }
 
     void failuresLeaveTheCardAsItWas_data()
     {
         QTest::addColumn<QString>("link");
-        QTest::addColumn<QString>("checksumForm");
+        QTest::addColumn<QString>("checksum");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("logLine");
-        const QString failure = QStringLiteral("^Failure \".*\"  Error: QNetworkReply::%1$");
-        QTest::newRow("empty link") << "" << "right" << -2 << "^Failure - Destination is empty$";
-        QTest::newRow("HTTP error") << "/fw/gone.bin" << "right" << -3 << failure.arg("ContentNotFoundError");
-        QTest::newRow("unreachable host") << "https://127.0.0.1:1/fw/TZ4100.bin" << "right" << -3
+        const QString right = checksumOf(image), failure = QStringLiteral("^Failure \".*\"  Error: QNetworkReply::%1$");
+        QTest::newRow("empty link") << "" << right << -2 << "^Failure - Destination is empty$";
+        QTest::newRow("HTTP error") << "/fw/gone.bin" << right << -3 << failure.arg("ContentNotFoundError");
+        QTest::newRow("unreachable host") << "https://127.0.0.1:1/x.bin" << right << -3
                                           << failure.arg("ConnectionRefusedError");
-        QTest::newRow("unusable link") << " " << "right" << -3 << failure.arg("\\w+");
-        QTest::newRow("stalled server") << "/fw/stalled.bin" << "right" << -3 << failure.arg("OperationCanceledError");
-        QTest::newRow("dropped connection") << "/fw/dropped.bin" << "right" << -3
-                                            << failure.arg("RemoteHostClosedError");
-        QTest::newRow("redirect to http") << "/fw/insecure.bin" << "right" << -3 << failure.arg("InsecureRedirectError");
-        QTest::newRow("checksum mismatch") << "/fw/TZ4100.bin" << "another image's" << -5 << "";
-        QTest::newRow("checksum a digit short") << "/fw/TZ4100.bin" << "short" << -5 << "";
-        QTest::newRow("checksum with a blank") << "/fw/TZ4100.bin" << "padded" << -5 << "";
+        QTest::newRow("unusable link") << " " << right << -3 << failure.arg("\\w+");
+        QTest::newRow("stalled server") << "/fw/stalled.bin" << right << -3 << failure.arg("OperationCanceledError");
+        QTest::newRow("dropped connection") << "/fw/dropped.bin" << right << -3 << failure.arg("RemoteHostClosedError");
+        QTest::newRow("redirect to http") << "/fw/insecure.bin" << right << -3 << failure.arg("InsecureRedirectError");
+        QTest::newRow("checksum mismatch") << route << checksumOf(oldImage) << -5 << "";
+        QTest::newRow("checksum a digit short") << route << right.chopped(1) << -5 << "";
+        QTest::newRow("checksum with a blank") << route << " " + right << -5 << "";
     }
     void failuresLeaveTheCardAsItWas()
     {
         VEK_REQUIRE_MOUNTS();
         QFETCH(QString, link);
-        QFETCH(QString, checksumForm);
+        QFETCH(QString, checksum);
         QFETCH(int, outcome);
         QFETCH(QString, logLine);
-        server.failWithStatus("/fw/gone.bin", 404);
-        server.stallAfter("/fw/stalled.bin", image, 1000);
-        server.dropAfter("/fw/dropped.bin", image, image.size() / 2);
-        server.redirect("/fw/insecure.bin", "http://127.0.0.1:" + QString::number(server.port()) + "/fw/TZ4100.bin");
-        const QString imagePath = cardWithOldImage();
-        ASSET_INFORMATION asset = record("", imagePath, checksumForm == "right" ? image : oldImage);
-        if (checksumForm == "short" || checksumForm == "padded")
-            asset.Checksum = checksumForm == "short" ? checksumOf(image).chopped(1) : " " + checksumOf(image);
+        const QString imagePath = card();
+        ASSET_INFORMATION asset = camera(imagePath);
         asset.Link = link.startsWith('/') ? server.url(link) : link;
+        asset.Checksum = checksum;
         MainWindow w(nullptr, server.origin() + "/fw");
         const int requestsBefore = server.requestLog().size();
         if (!logLine.isEmpty())
@@ -118,7 +140,8 @@ private slots:
 
         QCOMPARE(w.installFirmware(&asset), outcome);
         QCOMPARE(fileBytes(imagePath), oldImage);
-        QCOMPARE(filesIn(QFileInfo(imagePath).path()), QStringList(code + "UPDT.BIN"));
+        QCOMPARE(filesIn(QFileInfo(imagePath).path()), QStringList(imageName));
+        QCOMPARE(cachedImages(), QStringList());
         if (outcome == -2)
             QCOMPARE(server.requestLog().size(), requestsBefore);
     }
@@ -136,26 +159,19 @@ private slots:
         VEK_REQUIRE_MOUNTS();
         QFETCH(QString, destination);
         const bool hasFolder = destination != "missing folder";
-        const QString imagePath = cardWithOldImage(destination == "small" ? 2 * 1024 * 1024 : 16 * 1024 * 1024, hasFolder);
-        QVERIFY(!imagePath.isEmpty());
-        if (destination == "read-only") {
-            QString why;
-            QVERIFY2(mounts.remountReadOnly(scratch.filePath(QString::number(cardNumber)), &why), qPrintable(why));
-        }
-        ASSET_INFORMATION asset = record("/fw/TZ4100.bin", destination == "empty" ? QString() : imagePath, image);
+        const QString imagePath = card(true, destination == "small" ? 2 * 1024 * 1024 : 16 * 1024 * 1024, hasFolder);
+        if (destination == "read-only")
+            QVERIFY(mounts.remountReadOnly(scratch.filePath("card" + QString::number(cards))));
+        ASSET_INFORMATION asset = camera(destination == "empty" ? QString() : imagePath);
         MainWindow w(nullptr, server.origin() + "/fw");
 
         QCOMPARE(w.installFirmware(&asset), -4);
-        if (hasFolder) {
-            QCOMPARE(fileBytes(imagePath), oldImage);
-            QCOMPARE(filesIn(QFileInfo(imagePath).path()), QStringList(code + "UPDT.BIN"));
-        } else {
-            QVERIFY(!QFileInfo::exists(QFileInfo(imagePath).path()));
-        }
+        QCOMPARE(fileBytes(imagePath), hasFolder ? oldImage : QByteArray());
+        QCOMPARE(filesIn(QFileInfo(imagePath).path()), hasFolder ? QStringList(imageName) : QStringList());
     }
 
-    // A card whose reads return other bytes than were written: a FUSE file system that
-    // inverts the first byte of every read of a file named like the image.
+    // The corrupting card is a FUSE file system that inverts the first byte of every
+    // read of a file whose name holds the given text.
     void cardThatReadsBackOtherBytes_data()
     {
         QTest::addColumn<QString>("corruptedName");
@@ -165,36 +181,98 @@ private slots:
     }
     void cardThatReadsBackOtherBytes()
     {
-        VEK_REQUIRE_MOUNTS();
+        VEK_REQUIRE_MOUNTS(); // the FUSE mount must stay in this process's namespace
 #ifndef VEK_CORRUPTING_CARD
         QSKIP("the corrupting card needs libfuse3, which the build did not find");
 #else
         QFETCH(QString, corruptedName);
         QFETCH(int, outcome);
-        const QString backingImagePath = cardWithOldImage();
-        const QString backing = scratch.filePath(QString::number(cardNumber));
-        const QString mountPoint = scratch.filePath("fuse" + QString::number(cardNumber));
+        const QString backingImagePath = card(false);
+        const QString backing = scratch.filePath("card" + QString::number(cards)), mountPoint = backing + "-fuse";
         QVERIFY(QDir().mkpath(mountPoint));
-        QProcess card;
-        card.setProcessChannelMode(QProcess::ForwardedChannels);
-        card.start(VEK_CORRUPTING_CARD, {backing, mountPoint, corruptedName});
+        QProcess fuse;
+        fuse.setProcessChannelMode(QProcess::ForwardedChannels);
+        fuse.start(VEK_CORRUPTING_CARD, {backing, mountPoint, corruptedName});
         const QString imagePath = mountPoint + backingImagePath.mid(backing.size());
-        if (!QTest::qWaitFor([&] { return QFileInfo::exists(imagePath) || card.state() == QProcess::NotRunning; }, 10000)
-            || card.state() == QProcess::NotRunning)
+        if (!QTest::qWaitFor([&] { return QFileInfo::exists(imagePath) || fuse.state() == QProcess::NotRunning; })
+            || fuse.state() == QProcess::NotRunning)
             QSKIP("cannot mount a FUSE file system here");
-        ASSET_INFORMATION asset = record("/fw/TZ4100.bin", imagePath, image);
+        ASSET_INFORMATION asset = camera(imagePath);
         MainWindow w(nullptr, server.origin() + "/fw");
 
         const int result = w.installFirmware(&asset);
-        card.terminate();
-        QVERIFY(card.waitForFinished(10000));
+        fuse.terminate();
+        QVERIFY(fuse.waitForFinished(10000));
         QCOMPARE(result, outcome);
-        QCOMPARE(fileBytes(backingImagePath), outcome == 0 ? image : oldImage);
-        QCOMPARE(filesIn(QFileInfo(backingImagePath).path()), QStringList(code + "UPDT.BIN"));
+        QVERIFY(fileBytes(backingImagePath) == (outcome == 0 ? image : oldImage));
+        QCOMPARE(filesIn(QFileInfo(backingImagePath).path()), QStringList(imageName));
 #endif
     }
 
-    void runProcessReturnsStandardOutput()
+    void cacheServesTheSecondCameraAndRefetchesARottenCopy()
+    {
+        const int requestsBefore = server.requestCount(route);
+        ASSET_INFORMATION first = camera(card(false)), second = camera(card(false)), third = camera(card(false));
+        {
+            MainWindow w(nullptr, server.origin() + "/fw");
+            QCOMPARE(w.installFirmware(&first), 0);
+            QCOMPARE(w.installFirmware(&second), 0);
+            QCOMPARE(server.requestCount(route) - requestsBefore, 1);
+
+            QCOMPARE(cachedImages().size(), 1);
+            QFile kept(cachedImages().first());
+            QVERIFY(kept.open(QIODevice::ReadWrite) && kept.seek(image.size() / 2) && kept.write("rot") == 3);
+            kept.close();
+            QCOMPARE(w.installFirmware(&third), 0);
+            QCOMPARE(server.requestCount(route) - requestsBefore, 2);
+            for (ASSET_INFORMATION *camera : {&first, &second, &third})
+                QVERIFY(fileBytes(camera->Update_Path) == image);
+        }
+        QCOMPARE(cachedImages(), QStringList());
+    }
+
+    void adbPush_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("pushed, summary on stderr") << "attached" << 0;
+        QTest::newRow("pushed, summary on stdout") << "stdout" << 0;
+        QTest::newRow("push refused") << "push-fails" << -1;
+        QTest::newRow("no update folder on the camera") << "no folder" << -1;
+        QTest::newRow("camera gone") << "detached" << -1;
+        QTest::newRow("adb hangs past the time limit") << "hold" << -1;
+        QTest::newRow("adb not installed") << "uninstalled" << -1;
+        QTest::newRow("staging folder missing") << "no staging folder" << -4;
+    }
+    void adbPush()
+    {
+        QFETCH(QString, situation);
+        QFETCH(int, outcome);
+        FakeAdb adb;
+        adb.attach(situation != "detached");
+        if (situation != "no folder")
+            QVERIFY(QDir().mkpath(adb.cardPath() + "/DCIM/TZ41LOAD"));
+        if (situation == "stdout")
+            adb.set("push-output", "stdout");
+        if (situation == "push-fails")
+            adb.set("push-fails", "");
+        const QString staging = scratch.filePath((situation == "no staging folder" ? "missing/" : "") + imageName);
+        ASSET_INFORMATION asset = camera(staging);
+        asset.ADB_Device = true;
+        MainWindow w(nullptr, server.origin() + "/fw");
+        adb.hold(situation == "hold");
+        if (situation == "uninstalled")
+            adb.uninstall();
+
+        QCOMPARE(w.installFirmware(&asset), outcome);
+        adb.hold(false);
+        QVERIFY(!QFileInfo::exists(staging));
+        QCOMPARE(fileBytes(adb.cardPath() + "/DCIM/TZ41LOAD/" + imageName) == image, outcome == 0);
+        QCOMPARE(adb.count("push " + staging + " /mnt/SDCARD/DCIM/TZ41LOAD"),
+                 situation == "uninstalled" || outcome == -4 ? 0 : 1);
+    }
+
+    void runProcessReturnsStandardOutputOnly()
     {
         MainWindow w(nullptr, server.origin() + "/fw");
         QCOMPARE(w.runProcess("sh", {"-c", "printf out; printf err >&2"}), QByteArray("out"));

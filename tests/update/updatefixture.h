@@ -2,15 +2,13 @@
 
 #include "catalogue/assetinformation.h"
 #include "cardlayout.h"
-#include "mountsandbox.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
-// Images, catalogue records and real tmpfs cards for the update tests.
+// Images and catalogue records for the update tests.
 
 inline QByteArray firmwareImage(int size, quint32 seed = 1)
 {
@@ -27,6 +25,7 @@ inline QString checksumOf(const QByteArray &bytes)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toUpper());
 }
 
+// An attached camera one version behind the catalogue.
 inline ASSET_INFORMATION cameraRecord(const QString &model, const QString &code, const QString &link,
                                       const QString &checksum, const QString &updatePath)
 {
@@ -48,28 +47,7 @@ inline QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 inline QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-// A camera's card on its own tmpfs mount below parent, with the device folder and,
-// when asked, the update folder. Returns where the image belongs, or an empty
-// string (with why) when the card could not be made.
-inline QString mountCard(MountSandbox &mounts, const QTemporaryDir &parent, const QString &name, const QString &code,
-                         qint64 sizeBytes, bool withUpdateFolder, QString *why)
-{
-    const QString root = parent.filePath(name);
-    if (!QDir().mkpath(root) || !mounts.mountTmpfs(root, sizeBytes, false, why))
-        return QString();
-    const QString imagePath = makeCard(root, code, "5.917\nORVA\n", withUpdateFolder);
-    if (imagePath.isEmpty() && why)
-        *why = "cannot lay out the card at " + root;
-    return imagePath;
 }

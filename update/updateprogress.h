@@ -4,9 +4,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QTimer>
 
-class QProgressDialog;
 class QWidget;
 
 // Tells the user how far an update has come: a window-modal dialog with the phase,
@@ -30,7 +30,7 @@ private:
     void refreshDialog();
 
     QPointer<QWidget> window;
-    QProgressDialog *dialog = nullptr;
+    QPointer<QProgressDialog> dialog;
     QTimer showDelay;
     QTimer refreshTimer;
     bool started = false;

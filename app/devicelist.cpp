@@ -51,12 +51,14 @@ void MainWindow::refreshDeviceView(QVector<ASSET_INFORMATION *> previous)
     if (attachedDevices.size() == previous.size())
         return;
     ui->lw_DeviceView->clear();
+    shownDevices.clear();
     const QVector<ASSET_INFORMATION *> devices = attachedDevices;
-    for (const ASSET_INFORMATION *device : devices) {
+    for (ASSET_INFORMATION *device : devices) {
         if (!hasVersionAndDestination(*device))
             continue;
         // A brand without a picture in the bundle gives a null pixmap: a row without one.
         auto *row = new QListWidgetItem(QIcon(QPixmap(deviceImageName(*device))), deviceRowText(*device));
         ui->lw_DeviceView->insertItem(ui->lw_DeviceView->count(), row);
+        shownDevices.append(device);
     }
 }

@@ -86,4 +86,7 @@ private:
     std::optional<QVector<MountedVolume>> passVolumes;
     std::unique_ptr<AdbRouting> adbRouting;
     std::unique_ptr<FirmwareCache> firmwareCache;
+    // The camera of each row, as the list was last drawn; rows are not redrawn when a
+    // camera's fields change, so this, not attachedDevices, says what a row shows.
+    QVector<ASSET_INFORMATION *> shownDevices;
 };

@@ -1,6 +1,5 @@
 #include "app/mainwindow.h"
 
-#include "app/devicerow.h"
 #include "update/updatemessages.h"
 
 #include <QMessageBox>
@@ -42,17 +41,11 @@ void MainWindow::on_pushButton_clicked()
 
 ASSET_INFORMATION *MainWindow::deviceShownInRow(int row) const
 {
-    // The list skips the cameras it can say nothing about, so rows and positions in
-    // attachedDevices part ways whenever such a camera is in the list.
-    if (row < 0)
+    // The list skips cameras it can say nothing about, so rows and positions in
+    // attachedDevices part ways whenever such a camera is in the list. A row whose
+    // camera has gone since the list was drawn designates nothing.
+    if (row < 0 || row >= shownDevices.size())
         return nullptr;
-    int shownRow = 0;
-    for (ASSET_INFORMATION *device : attachedDevices) {
-        if (!hasVersionAndDestination(*device))
-            continue;
-        if (shownRow == row)
-            return device;
-        ++shownRow;
-    }
-    return nullptr;
+    ASSET_INFORMATION *device = shownDevices.at(row);
+    return attachedDevices.contains(device) ? device : nullptr;
 }

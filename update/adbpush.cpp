@@ -49,7 +49,11 @@ AdbPushOutcome pushImageOverAdb(const AdbPushJob &job, const PhaseProgress &prog
     const ProcessOutcome push = runProgram(QStringLiteral("adb"),
                                            {QStringLiteral("push"), job.stagingPath, job.deviceFolder}, adbPushTimeoutMs());
     QFile::remove(job.stagingPath);
-    const bool confirmed = push.succeeded() || QString::fromUtf8(push.standardOutput).contains(QLatin1String("100%"));
+    // Only a push that ended on its own counts; old adb releases said so with a "100%"
+    // progress line rather than a trustworthy exit status.
+    const bool endedNormally = push.started && push.finished && !push.crashed;
+    const bool confirmed = endedNormally
+                           && (push.exitCode == 0 || QString::fromUtf8(push.standardOutput).contains(QLatin1String("100%")));
     return confirmed ? AdbPushOutcome::Pushed : AdbPushOutcome::PushNotConfirmed;
 }
 

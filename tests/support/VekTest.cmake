@@ -1,13 +1,12 @@
 # vek_add_test(NAME <name> SOURCES <files...> [LIBS <libs...>] [LABELS <labels...>]
-#              [ENV <VAR=value...>] [TIMEOUT <seconds>] [WITHOUT_PRODUCT])
+#              [ENV <VAR=value...>] [TIMEOUT <seconds>])
 #
 # Builds tst_<name> against the product library and the test support library
 # and registers it with CTest under the same name. Every test runs on the
 # offscreen platform; ENV entries are appended, e.g. a PATH that puts a
-# scripted tool first. WITHOUT_PRODUCT leaves out the product libraries, for
-# the support library's own test.
+# scripted tool first.
 function(vek_add_test)
-    cmake_parse_arguments(ARG "WITHOUT_PRODUCT" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+    cmake_parse_arguments(ARG "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     if(NOT ARG_NAME OR NOT ARG_SOURCES)
         message(FATAL_ERROR "vek_add_test needs NAME and SOURCES")
     endif()
@@ -15,9 +14,7 @@ function(vek_add_test)
 
     add_executable(${target} ${ARG_SOURCES})
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
-    if(NOT ARG_WITHOUT_PRODUCT)
-        target_link_libraries(${target} PRIVATE vekcore vekresources)
-    endif()
+    target_link_libraries(${target} PRIVATE vekcore vekresources)
     target_link_libraries(${target} PRIVATE vektestsupport Qt5::Test Qt5::Widgets Qt5::Network
                           ${ARG_LIBS})
 

@@ -1,0 +1,66 @@
+#include "benchmarks.h"
+
+#include "benchsite.h"
+#include "resulttable.h"
+#include "samples.h"
+#include "shellpipeline.h"
+#include "updaterrun.h"
+
+#include <QDir>
+#include <QTextStream>
+
+namespace {
+constexpr double targetRatio = 0.8;
+
+void installTime(BenchSite &site, ResultTable &table, const BenchSite::Image &image, const QString &card,
+                 const QString &cardName, int repeats)
+{
+    const ASSET_INFORMATION camera = site.cameraOn(card, image);
+    const PipelineJob pipeline{site.url(image), image.checksum, QDir::temp().filePath("vek-bench-pipeline.bin"),
+                               camera.Update_Path, site.certificate()};
+    QVector<double> updaterSeconds, pipelineSeconds;
+    QTextStream progress(stderr);
+    // Alternating, so that a slow spell of the shared machine hits both alike.
+    for (int i = 0; i < repeats; ++i) {
+        const TimedInstall updater = installWithFreshWindow(site.baseUrl(), camera);
+        const TimedRun script = runTechnicianPipeline(pipeline);
+        if (updater.outcome != 0 || !script.ok) {
+            table.addSkipped(QStringLiteral("Install %1 MiB, %2").arg(image.size >> 20).arg(cardName),
+                             QStringLiteral("<= 0.80"),
+                             updater.outcome != 0 ? QStringLiteral("updater outcome %1").arg(updater.outcome) : script.error);
+            return;
+        }
+        updaterSeconds << updater.seconds;
+        pipelineSeconds << script.seconds;
+        progress << QStringLiteral("  %1 MiB to %2: updater %3 s, pipeline %4 s\n")
+                            .arg(image.size >> 20).arg(cardName).arg(updater.seconds, 0, 'f', 3).arg(script.seconds, 0, 'f', 3);
+        progress.flush();
+    }
+    const double updater = median(updaterSeconds), reference = median(pipelineSeconds);
+    ResultRow row;
+    row.what = QStringLiteral("Install %1 MiB, %2 (median of %3)").arg(image.size >> 20).arg(cardName).arg(repeats);
+    row.updater = QStringLiteral("%1 s").arg(updater, 0, 'f', 2);
+    row.reference = QStringLiteral("%1 s curl+sha256sum+cp+sync").arg(reference, 0, 'f', 2);
+    row.figure = QString::number(updater / reference, 'f', 2);
+    row.target = QStringLiteral("<= %1").arg(targetRatio, 0, 'f', 2);
+    row.met = updater <= targetRatio * reference;
+    table.add(row);
+}
+}
+
+void benchInstallTime(BenchSite &site, ResultTable &table, int repeats)
+{
+    // Warms up the libraries and the server before anything is timed.
+    installWithFreshWindow(site.baseUrl(), site.cameraOn(site.tmpfsCard, site.image64));
+
+    QVector<QPair<QString, QString>> cards{{site.tmpfsCard, QStringLiteral("tmpfs card")}};
+    if (!site.diskCard.isEmpty())
+        cards.append({site.diskCard, site.diskCardType + " card on disk"});
+    for (const BenchSite::Image *image : {&site.image64, &site.image512}) {
+        for (const auto &card : cards)
+            installTime(site, table, *image, card.first, card.second, repeats);
+        if (site.diskCard.isEmpty())
+            table.addSkipped(QStringLiteral("Install %1 MiB, card on disk").arg(image->size >> 20),
+                             QStringLiteral("<= 0.80"), site.whyNoDiskCard);
+    }
+}

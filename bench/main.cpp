@@ -1,0 +1,98 @@
+// vek-bench: measures the updater against what a technician could do by hand and
+// against the targets it is built to meet, and prints the figures as a table of
+// ratios measured in this one run. Run through bench/run, which builds it first.
+
+#include "benchmarks.h"
+#include "benchsite.h"
+#include "httpsserver.h"
+#include "mountsandbox.h"
+#include "resulttable.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+void say(const QString &line)
+{
+    fprintf(stderr, "vek-bench: %s\n", qPrintable(line));
+}
+}
+
+int main(int argc, char *argv[])
+{
+    // Before any thread exists: the cards are mounted in a namespace of this process.
+    QString whyNoMounts;
+    const bool mounts = MountSandbox::enter(&whyNoMounts);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    HttpsServer::trustTestCertificate();
+    if (isMemoryProbe(app.arguments()))
+        return runMemoryProbe(app.arguments().mid(2));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Benchmarks of vek-updater's installs."));
+    parser.addHelpOption();
+    const QCommandLineOption scratchOption("scratch", "Folder on disk for images and card files (emptied).", "DIR");
+    const QCommandLineOption repeatsOption("repeats", "Timed repetitions per case (default 5).", "N", "5");
+    const QCommandLineOption markdownOption("markdown", "Also write the table as Markdown to FILE.", "FILE");
+    const QCommandLineOption onlyOption("only", "Run only these, comma-separated: digest, install, memory, stalls, requests.",
+                                        "NAMES", "digest,install,memory,stalls,requests");
+    parser.addOptions({scratchOption, repeatsOption, markdownOption, onlyOption});
+    parser.process(app);
+    if (!parser.isSet(scratchOption)) {
+        say("--scratch is required");
+        return 2;
+    }
+    if (!mounts) {
+        say("cannot run here: no private mount namespace for the cards: " + whyNoMounts);
+        return 77;
+    }
+    const int repeats = qMax(1, parser.value(repeatsOption).toInt());
+
+    BenchSite site(parser.value(scratchOption));
+    QString error;
+    say("preparing images, cards and the server in " + parser.value(scratchOption));
+    if (!site.prepare(&error)) {
+        say("cannot prepare: " + error);
+        return 1;
+    }
+
+    const QStringList chosen = parser.value(onlyOption).split(',');
+    ResultTable table;
+    if (chosen.contains("digest")) {
+        say("SHA-256 throughput");
+        benchDigest(site, table, repeats);
+    }
+    if (chosen.contains("install")) {
+        say("install time against curl + sha256sum + cp + sync");
+        benchInstallTime(site, table, repeats);
+    }
+    if (chosen.contains("memory")) {
+        say("peak memory");
+        benchPeakMemory(site, table);
+    }
+    if (chosen.contains("stalls")) {
+        say("GUI thread stalls");
+        benchGuiStalls(site, table);
+    }
+    if (chosen.contains("requests")) {
+        say("server requests for two cameras of one model");
+        benchRequestCount(site, table);
+    }
+
+    QTextStream out(stdout);
+    out << "\nMachine: " << machineDescription() << "\n\n" << table.text();
+    out.flush();
+    if (parser.isSet(markdownOption)) {
+        QFile file(parser.value(markdownOption));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(("Machine: " + machineDescription() + "\n\n" + table.markdown()).toUtf8());
+    }
+    return table.allMet() ? 0 : 3;
+}

@@ -11,6 +11,11 @@
 
 namespace {
 constexpr qint64 chunkBytes = 256 * 1024;
+// Without a limit Qt's network thread takes in the body as fast as the loopback or LAN
+// delivers it and queues it for this thread: hundreds of MiB held in memory, and a
+// drain of all of it at once that stalls the window. Bounded, the network thread
+// waits for the hash and the disk, and memory stays flat.
+constexpr qint64 replyBufferBytes = 4 * 1024 * 1024;
 
 // Moves what has arrived from the reply into the target and the digest.
 class BodySink
@@ -56,6 +61,7 @@ DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const Downlo
     QObject::connect(&manager, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
 
     std::unique_ptr<QNetworkReply> reply(manager.get(makeServerRequest(url)));
+    reply->setReadBufferSize(replyBufferBytes);
     BodySink sink(*reply, target);
     QString storageFailure;
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {

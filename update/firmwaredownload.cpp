@@ -4,8 +4,11 @@
 #include "update/sha256.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QIODevice>
 #include <QNetworkAccessManager>
+#include <QThread>
+#include <QTimer>
 
 #include <memory>
 
@@ -16,6 +19,7 @@ constexpr qint64 chunkBytes = 256 * 1024;
 // drain of all of it at once that stalls the window. Bounded, the network thread
 // waits for the hash and the disk, and memory stays flat.
 constexpr qint64 replyBufferBytes = 4 * 1024 * 1024;
+constexpr int interruptionCheckMs = 100;
 
 // Moves what has arrived from the reply into the target and the digest.
 class BodySink
@@ -76,9 +80,16 @@ DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const Downlo
             progress(sink.received, announcedSize(*reply));
     });
 
+    QTimer interruptionCheck;
+    QObject::connect(&interruptionCheck, &QTimer::timeout, &loop, [&loop] {
+        if (QThread::currentThread()->isInterruptionRequested())
+            loop.quit();
+    });
+    interruptionCheck.start(interruptionCheckMs);
+
     if (!reply->isFinished())
         loop.exec();
-    // The loop also ends when the application quits under it.
+    // The loop also ends when the application quits under it, or the thread is interrupted.
     if (!reply->isFinished())
         reply->abort();
 
@@ -95,6 +106,24 @@ DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const Downlo
     if (result.succeeded()) {
         result.digest = sink.hash.result();
         result.size = sink.received;
+    }
+    return result;
+}
+
+DownloadResult downloadFirmwareToFile(const QUrl &url, const QString &path, const DownloadProgress &progress)
+{
+    const QString cannotKeep = QStringLiteral("Could not keep the downloaded image: ");
+    QFile file(path);
+    DownloadResult result;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        result.error = QNetworkReply::UnknownNetworkError;
+        result.errorString = cannotKeep + file.errorString();
+        return result;
+    }
+    result = downloadFirmware(url, file, progress);
+    if (result.succeeded() && !file.flush()) {
+        result.error = QNetworkReply::UnknownNetworkError;
+        result.errorString = cannotKeep + file.errorString();
     }
     return result;
 }

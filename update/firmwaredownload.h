@@ -28,3 +28,9 @@ using DownloadProgress = std::function<void(qint64 received, qint64 total)>;
 // and the poll timer keeps ticking meanwhile. Redirects are followed unless they
 // lower security; a server silent for networkIdleTimeoutMs() ends the download.
 DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const DownloadProgress &progress = {});
+
+// The same into the file at path, emptied first, and flushed at the end; a file that
+// cannot be written is a failed download. Meant for a worker thread: it stops early
+// when the thread is asked to (QThread::requestInterruption), as the application's
+// quit would stop it in the GUI thread.
+DownloadResult downloadFirmwareToFile(const QUrl &url, const QString &path, const DownloadProgress &progress = {});

@@ -17,6 +17,8 @@
 #include <QTemporaryFile>
 
 namespace {
+constexpr qint64 progressStepBytes = 1024 * 1024;
+
 void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError error)
 {
     qDebug() << "Failure" << errorString << " Error:" << error;
@@ -79,24 +81,32 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
                            QNetworkReply::UnknownNetworkError);
         return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
     }
+    // The worker writes the file by its name; this object keeps the name for the cache.
+    file->close();
     progress.report(UpdatePhase::Downloading, 0, -1);
-    const DownloadResult download = downloadFirmware(QUrl::fromUserInput(link), *file, [this](qint64 received, qint64 total) {
-        progress.report(UpdatePhase::Downloading, received, total);
+    // Hashing and writing hundreds of MiB take a good share of a core: in the GUI
+    // thread, on a busy machine, that made the window miss its turn for 100 ms at a time.
+    const QUrl url = QUrl::fromUserInput(link);
+    const QString path = file->fileName();
+    const PhaseProgress report = progress.reporterForWorkers();
+    const DownloadResult download = runOffGuiThread([url, path, report] {
+        qint64 reported = 0;
+        return downloadFirmwareToFile(url, path, [&reported, &report](qint64 received, qint64 total) {
+            // One posted event per readyRead would be thousands; a bar needs far fewer.
+            if (received - reported >= progressStepBytes || received == total) {
+                reported = received;
+                report(UpdatePhase::Downloading, received, total);
+            }
+        });
     });
     if (!download.succeeded()) {
         logDownloadFailure(download.errorString, download.error);
         return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
     }
-    if (!file->flush()) {
-        logDownloadFailure("Could not keep the downloaded image: " + file->errorString(),
-                           QNetworkReply::UnknownNetworkError);
-        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
-    }
-    file->close();
     if (!checksumMatches(download.digest, checksum))
         return {InstallOutcome::ChecksumMismatch, {}, {}, nullptr};
     cache.keep(link, checksum, *file);
-    return {InstallOutcome::Installed, file->fileName(), download.digest, file};
+    return {InstallOutcome::Installed, path, download.digest, file};
 }
 
 int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &destination)

@@ -21,7 +21,10 @@ auto runOffGuiThread(Work work) -> std::invoke_result_t<Work>
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     thread->start();
     loop.exec();
-    // The loop also ends when the application quits under it; the work still has to end.
+    // The loop also ends when the application quits under it; the work still has to end,
+    // and work that can stop early is asked to.
+    if (!thread->isFinished())
+        thread->requestInterruption();
     thread->wait();
     return result.get();
 }

@@ -20,8 +20,11 @@ bool MainWindow::getFirmwareVersions()
     connect(&manager, SIGNAL(finished(QNetworkReply*)), &loop, SLOT(quit()));
 
     QNetworkReply *reply = manager.get(makeServerRequest(QUrl(configUrl)));
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-        if (received > maxCatalogueBytes)
+    // Checked on every arrival of data: Qt spaces progress signals 100 ms apart and sends
+    // the last one when the reply has finished and can no longer be aborted, so a fast
+    // server gets any amount past a check made there.
+    connect(reply, &QNetworkReply::readyRead, reply, [reply] {
+        if (reply->bytesAvailable() > maxCatalogueBytes)
             reply->abort();
     });
     loop.exec();

@@ -7,6 +7,7 @@ class ResultTable;
 
 // Each adds its rows to the table; none asserts anything about time.
 void benchInstallTime(BenchSite &site, ResultTable &table, int repeats);
+void benchReceiveOnly(BenchSite &site, ResultTable &table, int repeats);
 void benchPeakMemory(BenchSite &site, ResultTable &table);
 void benchDigest(BenchSite &site, ResultTable &table, int repeats);
 void benchGuiStalls(BenchSite &site, ResultTable &table);

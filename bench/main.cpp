@@ -72,6 +72,8 @@ int main(int argc, char *argv[])
     if (chosen.contains("install")) {
         say("install time against curl + sha256sum + cp + sync");
         benchInstallTime(site, table, repeats);
+        say("receiving alone: Qt's HTTPS client against curl");
+        benchReceiveOnly(site, table, repeats);
     }
     if (chosen.contains("memory")) {
         say("peak memory");

@@ -12,6 +12,8 @@ QString verdict(const ResultRow &row)
 {
     if (!row.measured)
         return QStringLiteral("not run");
+    if (!row.hasTarget)
+        return QStringLiteral("(no target)");
     return row.met ? QStringLiteral("met") : QStringLiteral("MISSED");
 }
 
@@ -77,7 +79,8 @@ QString ResultTable::markdown() const
 
 bool ResultTable::allMet() const
 {
-    return std::all_of(rows.begin(), rows.end(), [](const ResultRow &row) { return !row.measured || row.met; });
+    return std::all_of(rows.begin(), rows.end(),
+                       [](const ResultRow &row) { return !row.measured || !row.hasTarget || row.met; });
 }
 
 QString machineDescription()

@@ -14,6 +14,7 @@ struct ResultRow
     QString target;
     bool met = false;
     bool measured = true; // false: could not run here, reason in updater
+    bool hasTarget = true; // false: a figure that explains others
 };
 
 class ResultTable

@@ -97,9 +97,15 @@ BenchSite::~BenchSite()
 
 bool BenchSite::prepare(QString *error)
 {
-    if (QDir(scratch).exists() && !QDir(scratch).removeRecursively())
+    // Emptied only when an earlier run made it: a mistyped --scratch must not cost a folder.
+    const QString marker = scratchPath(".vek-bench-scratch");
+    const bool earlierRun = QFile::exists(marker);
+    if (QDir(scratch).exists() && !earlierRun && !QDir(scratch).isEmpty())
+        return fail(error, scratch + " is not empty and was not made by vek-bench");
+    if (earlierRun && !QDir(scratch).removeRecursively())
         return fail(error, "cannot clear " + scratch);
-    if (!QDir().mkpath(scratchPath("www/fw")) || !QDir().mkpath(scratchPath("work")))
+    QFile markerFile(marker);
+    if (!QDir().mkpath(scratchPath("www/fw")) || !QDir().mkpath(scratchPath("work")) || !markerFile.open(QIODevice::WriteOnly))
         return fail(error, "cannot create " + scratch);
     // adb stages its images in the working directory.
     QDir::setCurrent(scratchPath("work"));

@@ -38,7 +38,7 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Benchmarks of vek-updater's installs."));
     parser.addHelpOption();
-    const QCommandLineOption scratchOption("scratch", "Folder on disk for images and card files (emptied).", "DIR");
+    const QCommandLineOption scratchOption("scratch", "Folder on disk for images and card files; emptied when an earlier run made it.", "DIR");
     const QCommandLineOption repeatsOption("repeats", "Timed repetitions per case (default 5).", "N", "5");
     const QCommandLineOption markdownOption("markdown", "Also write the table as Markdown to FILE.", "FILE");
     const QCommandLineOption onlyOption("only", "Run only these, comma-separated: digest, install, memory, stalls, requests.",

@@ -31,6 +31,20 @@ constexpr int fdGrowthLimit = 8;
 // update, exceeds it.
 constexpr qint64 rssGrowthLimitKiB = 10 * 1024;
 
+// AddressSanitizer keeps freed memory in quarantine, so the resident size grows there
+// without a leak; its own leak check judges memory in such a build.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool residentSizeTellsLeaks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool residentSizeTellsLeaks = false;
+#else
+constexpr bool residentSizeTellsLeaks = true;
+#endif
+#else
+constexpr bool residentSizeTellsLeaks = true;
+#endif
+
 struct Resources
 {
     qint64 rssKiB = -1;
@@ -137,7 +151,7 @@ private slots:
         MainWindow w(nullptr, bench.baseUrl());
         w.init();
         auto *updateAll = w.findChild<QPushButton *>("pushButton");
-        int passes = 0, updateRuns = 0, unreadableCards = 0, queriesBeforeToggle = 0;
+        int passes = 0, updateRuns = 0, unreadableCards = 0;
         auto pass = [&] {
             ++passes;
             const bool ran = pollOnce(w);
@@ -162,14 +176,16 @@ private slots:
             if (step % 60 == 25) {
                 adb.attach(adbIn = !adbIn);
                 plugIns += adbIn;
-                queriesBeforeToggle = adb.count("shell cat");
+                // Emptied, so that the queries counted below are those begun since, and
+                // so that the test does not read an ever longer log.
+                adb.set("log", QByteArray());
             }
             if (step % 100 == 99) {
                 // The list shows exactly what is plugged in, and Update All updates just that.
                 // An adb query under way at the last plug-in or -out may still report the
                 // camera as it was; the second query begun since reports it as it is.
                 const auto settled = [&] {
-                    return pass() && adb.count("shell cat") >= queriesBeforeToggle + 2 && listedRows(w) == expectedRows();
+                    return pass() && adb.count("shell cat") >= 2 && listedRows(w) == expectedRows();
                 };
                 QVERIFY2(QTest::qWaitFor(settled, 10000),
                          qPrintable("listed: " + listedRows(w).join(",") + "; plugged in: " + expectedRows().join(",")));
@@ -199,7 +215,8 @@ private slots:
         QCOMPARE(boxes.value("TZ2200 - Detection Error"), unreadableCards);
         QVERIFY(atStart.rssKiB > 0 && atStart.fds > 0);
         QVERIFY2(atEnd.fds - atStart.fds <= fdGrowthLimit, "open file descriptors grew");
-        QVERIFY2(atEnd.rssKiB - atStart.rssKiB <= rssGrowthLimitKiB, "resident memory grew");
+        if (residentSizeTellsLeaks)
+            QVERIFY2(atEnd.rssKiB - atStart.rssKiB <= rssGrowthLimitKiB, "resident memory grew");
     }
 };
 

@@ -70,8 +70,11 @@ QString Workbench::insertCard(const QString &slot, const QString &code, const QB
 
 bool Workbench::removeCard(const QString &slot)
 {
+    // Lazily, as a card pulled from its reader goes: at once, whoever still holds a file
+    // of it. A plain unmount can find the card busy for a moment when an adb child,
+    // forked while a version file was open, has not yet reached exec.
     QString why;
-    if (!mounts.unmount(slotPath(slot), false, &why)) {
+    if (!mounts.unmount(slotPath(slot), true, &why)) {
         qWarning("cannot remove the card in %s: %s", qPrintable(slotPath(slot)), qPrintable(why));
         return false;
     }

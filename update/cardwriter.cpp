@@ -2,12 +2,31 @@
 
 #include "update/filesync.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
 namespace {
 constexpr qint64 chunkBytes = 1024 * 1024;
+// Older than any write still running: a card image is written in well under this.
+constexpr qint64 leftoverAgeSecs = 10 * 60;
+
+// A card pulled during a write keeps its half-written temporary file, which nothing
+// could remove then. The next write to the card clears such leftovers; recent ones may
+// belong to another update of this camera that is still running, and stay.
+void removeStaleLeftovers(const QString &destinationPath)
+{
+    const QFileInfo destination(destinationPath);
+    const QDateTime cutoff = QDateTime::currentDateTimeUtc().addSecs(-leftoverAgeSecs);
+    const QFileInfoList leftovers =
+        destination.absoluteDir().entryInfoList({destination.fileName() + ".??????"}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo &leftover : leftovers) {
+        if (leftover.lastModified().toUTC() < cutoff)
+            QFile::remove(leftover.absoluteFilePath());
+    }
+}
 
 // Removes the temporary file unless it became the image.
 class TemporaryImage
@@ -73,6 +92,7 @@ CardWriteResult writeImageToCard(const CardWriteJob &job, const PhaseProgress &p
         return failed("cannot open the image: " + image.errorString());
     const qint64 imageSize = image.size();
 
+    removeStaleLeftovers(job.destinationPath);
     TemporaryImage temporary(job.destinationPath);
     if (!temporary.file.open())
         return failed("cannot create a file in the update folder: " + temporary.file.errorString());

@@ -103,6 +103,27 @@ private slots:
         QCOMPARE(filesIn(QFileInfo(imagePath).path()), QStringList(imageName));
     }
 
+    void nextWriteClearsWhatAPulledCardKept()
+    {
+        // Left by a write the card was pulled from: one long ago, one from a write
+        // that may still be running.
+        const QString imagePath = card(false);
+        const QString folder = QFileInfo(imagePath).path();
+        const QString stale = imagePath + ".a1B2c3", recent = imagePath + ".x9Y8z7";
+        for (const QString &leftover : {stale, recent}) {
+            QFile file(leftover);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(image.left(1000)) == 1000 && file.flush());
+            if (leftover == stale)
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+        }
+        ASSET_INFORMATION asset = camera(imagePath);
+        MainWindow w(nullptr, server.origin() + "/fw");
+
+        QCOMPARE(w.installFirmware(&asset), 0);
+        QVERIFY(fileBytes(imagePath) == image);
+        QCOMPARE(filesIn(folder), QStringList({imageName, QFileInfo(recent).fileName()}));
+    }
+
     void failuresLeaveTheCardAsItWas_data()
     {
         QTest::addColumn<QString>("link");

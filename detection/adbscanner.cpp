@@ -1,5 +1,6 @@
 #include "detection/adbscanner.h"
 
+#include "detection/adbanswers.h"
 #include "detection/processrunner.h"
 #include "detection/shellquote.h"
 #include "detection/versionfile.h"
@@ -12,10 +13,6 @@ const QString adbProgram = QStringLiteral("adb");
 // The card as the camera's own file system mounts it.
 const QString deviceCardRoot = QStringLiteral("/mnt/SDCARD/");
 const QString deviceDcimFolder = deviceCardRoot + "DCIM/";
-
-// Old devices without the shell_v2 feature print a failed cat's message on standard
-// output, so the message has to be told apart from a version file by its text.
-const QByteArray missingFileMessage = "No such file or directory";
 
 void runServerCommand(const QString &command)
 {
@@ -52,11 +49,8 @@ QByteArray adbscanner::runProcess(const QString &program, const QStringList &arg
 QByteArray adbscanner::readAdbVersionFile(const QString &modelCode)
 {
     const QString versionFile = CardLayout::onVolume(deviceCardRoot, CardLayout::versionFile(modelCode));
-    const QByteArray output =
-        runProcess(adbProgram, {QStringLiteral("shell"), QStringLiteral("cat"), quoteForDeviceShell(versionFile)});
-    if (output.contains(missingFileMessage))
-        return QByteArray();
-    return output;
+    return versionFileFromCatOutput(
+        runProcess(adbProgram, {QStringLiteral("shell"), QStringLiteral("cat"), quoteForDeviceShell(versionFile)}));
 }
 
 QString adbscanner::getAdbDestination(const QString &modelCode)
@@ -66,10 +60,5 @@ QString adbscanner::getAdbDestination(const QString &modelCode)
     const QString stagingPath = QDir::currentPath() + "/" + modelCode + "UPDT.BIN";
     const QByteArray listing = runProcess(
         adbProgram, {QStringLiteral("shell"), QStringLiteral("ls"), quoteForDeviceShell(deviceDcimFolder)});
-    // A substring of the whole listing, not a whole entry name: a suffixed folder counts.
-    const int nul = listing.indexOf('\0');
-    const QString listingText = QString::fromUtf8(nul < 0 ? listing : listing.left(nul));
-    if (listingText.indexOf(modelCode + "LOAD", 0, Qt::CaseSensitive) < 0)
-        return QString();
-    return stagingPath;
+    return listingHasUpdateFolder(listing, modelCode) ? stagingPath : QString();
 }

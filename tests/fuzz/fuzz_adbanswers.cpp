@@ -1,7 +1,8 @@
-// What `adb` answers for one camera: the output of `shell cat` on its version file and
-// of `shell ls` on its DCIM folder. Input layout: the model code up to the first LF,
+// What `adb` answers for one camera, read through the scanner's own functions: the
+// output of `shell cat` on its version file and of `shell ls` on its DCIM folder. Input layout: the model code up to the first LF,
 // then the cat output up to the first 0x1E byte, then the listing.
 #include "catalogue/modelcode.h"
+#include "detection/adbanswers.h"
 #include "detection/shellquote.h"
 #include "detection/versionfile.h"
 #include "detection/versionfileparser.h"
@@ -12,22 +13,6 @@
 
 namespace {
 const QString deviceCardRoot = QStringLiteral("/mnt/SDCARD/");
-
-// The scanner keeps these two steps inside its adb requests; they are repeated here
-// as the scanner does them, so that adb-shaped bytes reach the same parser and search.
-QByteArray versionFileFromCatOutput(const QByteArray &output)
-{
-    if (output.contains("No such file or directory"))
-        return QByteArray();
-    return output;
-}
-
-bool listingNamesUpdateFolder(const QByteArray &listing, const QString &modelCode)
-{
-    const int nul = listing.indexOf('\0');
-    const QString text = QString::fromUtf8(nul < 0 ? listing : listing.left(nul));
-    return text.indexOf(modelCode + "LOAD", 0, Qt::CaseSensitive) >= 0;
-}
 
 // Reads one word the way the camera's shell would, for the forms the quoting uses:
 // single-quoted runs, backslash escapes and plain path characters. Anything else
@@ -99,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString searchCode = modelCode.isEmpty() || isPlainModelName(modelCode) ? modelCode : QStringLiteral("TZ76");
     const int nul = listing.indexOf('\0');
     const QByteArray listed = nul < 0 ? listing : listing.left(nul);
-    const bool found = listingNamesUpdateFolder(listing, searchCode);
+    const bool found = listingHasUpdateFolder(listing, searchCode);
     FUZZ_CHECK(found == listed.contains(searchCode.toUtf8() + "LOAD"));
-    FUZZ_CHECK(listingNamesUpdateFolder(withCrLf(listing), searchCode) == found);
+    FUZZ_CHECK(listingHasUpdateFolder(withCrLf(listing), searchCode) == found);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "catalogue/catalogueparser.h"
 
 #include "catalogue/modelcode.h"
+#include "catalogue/textbeforenul.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -8,9 +9,7 @@
 
 QByteArray catalogueText(const QByteArray &body)
 {
-    const int nul = body.indexOf('\0');
-    const QByteArray beforeNul = nul < 0 ? body : body.left(nul);
-    return QString::fromUtf8(beforeNul).toUtf8();
+    return textBeforeNul(body).toUtf8();
 }
 
 CatalogueContents parseCatalogue(const QByteArray &body)

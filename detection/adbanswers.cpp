@@ -1,5 +1,7 @@
 #include "detection/adbanswers.h"
 
+#include "catalogue/textbeforenul.h"
+
 QByteArray versionFileFromCatOutput(const QByteArray &catOutput)
 {
     if (catOutput.contains("No such file or directory"))
@@ -9,7 +11,5 @@ QByteArray versionFileFromCatOutput(const QByteArray &catOutput)
 
 bool listingHasUpdateFolder(const QByteArray &listing, const QString &modelCode)
 {
-    const int nul = listing.indexOf('\0');
-    const QString text = QString::fromUtf8(nul < 0 ? listing : listing.left(nul));
-    return text.indexOf(modelCode + "LOAD", 0, Qt::CaseSensitive) >= 0;
+    return textBeforeNul(listing).indexOf(modelCode + "LOAD", 0, Qt::CaseSensitive) >= 0;
 }

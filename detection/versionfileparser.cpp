@@ -1,5 +1,7 @@
 #include "detection/versionfileparser.h"
 
+#include "catalogue/textbeforenul.h"
+
 #include <QList>
 
 namespace {
@@ -33,6 +35,5 @@ QString VersionFileParser::lineValue(const QByteArray &contents, int lineNumber)
     const QByteArray line = lines.at(lineNumber - 1).trimmed();
     if (line.isNull())
         return QString();
-    const int nul = line.indexOf('\0');
-    return QString::fromUtf8(nul < 0 ? line : line.left(nul));
+    return textBeforeNul(line);
 }

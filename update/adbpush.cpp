@@ -1,5 +1,6 @@
 #include "update/adbpush.h"
 
+#include "catalogue/textbeforenul.h"
 #include "detection/processrunner.h"
 
 #include <QFile>
@@ -53,7 +54,7 @@ AdbPushOutcome pushImageOverAdb(const AdbPushJob &job, const PhaseProgress &prog
     // progress line rather than a trustworthy exit status.
     const bool endedNormally = push.started && push.finished && !push.crashed;
     const bool confirmed = endedNormally
-                           && (push.exitCode == 0 || QString::fromUtf8(push.standardOutput).contains(QLatin1String("100%")));
+                           && (push.exitCode == 0 || textBeforeNul(push.standardOutput).contains(QLatin1String("100%")));
     return confirmed ? AdbPushOutcome::Pushed : AdbPushOutcome::PushNotConfirmed;
 }
 

@@ -131,31 +131,6 @@ private slots:
         }
     }
 
-    void camerasOfBothKindsComeAndGo()
-    {
-        VEK_REQUIRE_MOUNTS();
-        FakeAdb adb;
-        QVERIFY(prepareAdbCamera(adb));
-        adb.attach(true);
-        Cards cards;
-        const auto w = startWindow();
-        QTRY_COMPARE_WITH_TIMEOUT(rows(*w), QStringList({adbRow}), detectionMs);
-
-        QString card = cards.insert("card", "TZ41", "5.917\nORVA\n");
-        QVERIFY(!card.isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(rows(*w), QStringList({adbRow, cardRow}), detectionMs);
-        adb.attach(false);
-        QTRY_COMPARE_WITH_TIMEOUT(rows(*w), QStringList({cardRow}), detectionMs);
-        QVERIFY(cards.remove(card));
-        QTRY_COMPARE_WITH_TIMEOUT(rows(*w), QStringList(), detectionMs);
-
-        card = cards.insert("card", "TZ41", "5.917\nORVA\n");
-        QVERIFY(!card.isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(rows(*w), QStringList({cardRow}), detectionMs);
-        adb.attach(true);
-        QTRY_COMPARE_WITH_TIMEOUT(rows(*w), QStringList({cardRow, adbRow}), detectionMs);
-    }
-
     void adbCameraFoundOnACardStaysListedWhileAdbFindsNothing()
     {
         VEK_REQUIRE_MOUNTS();

@@ -10,6 +10,6 @@
 // feature print that report on standard output.
 QByteArray versionFileFromCatOutput(const QByteArray &catOutput);
 
-// Whether the listing of the card's DCIM folder names the model's update folder. It is
-// a search of the whole listing, not of whole entry names: a suffixed folder counts.
+// Whether the listing of the card's DCIM folder holds an entry named exactly after the
+// model's update folder; a longer name such as {code}LOAD_old does not count.
 bool listingHasUpdateFolder(const QByteArray &listing, const QString &modelCode);

@@ -1,5 +1,7 @@
 #include "app/adbrouting.h"
 
+#include "detection/versionfile.h"
+
 void AdbRouting::beginPass()
 {
     ++pass;
@@ -22,7 +24,8 @@ bool AdbRouting::takeRequest(const ASSET_INFORMATION *record)
 AdbRouting::AnswerUse AdbRouting::takeAnswer(ASSET_INFORMATION *record, const AdbReading &reading)
 {
     outstanding.remove(record);
-    if (reading.isUsable()) {
+    // A camera of another brand's entry of this model is not this record's camera.
+    if (reading.isUsable() && brandMatches(record->Brand, reading.brand)) {
         if (!record->ADB_Device && !fellBack.remove(record))
             return AnswerUse::Ignore; // never an adb camera: nothing asked about it
         record->ADB_Device = true;

@@ -34,3 +34,8 @@ QByteArray readCardVersionFile(const QString &volumeRoot, const QString &modelCo
         return QByteArray();
     return file.readAll();
 }
+
+bool brandMatches(const QString &catalogueBrand, const QString &cardBrand)
+{
+    return catalogueBrand.isEmpty() || catalogueBrand == cardBrand;
+}

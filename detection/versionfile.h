@@ -22,3 +22,7 @@ QString onVolume(const QString &volumeRoot, const QString &cardPath);
 // missing, unreadable, empty or not a file. Why nothing was read is not told: every
 // such card reads as one without a version.
 QByteArray readCardVersionFile(const QString &volumeRoot, const QString &modelCode);
+
+// Whether a camera reporting cardBrand is the catalogue entry's: an entry without a
+// brand takes any camera of its model.
+bool brandMatches(const QString &catalogueBrand, const QString &cardBrand);

@@ -25,7 +25,7 @@ VolumeScanResult scanVolumesForCamera(const QVector<MountedVolume> &volumes, con
             continue;
         const QByteArray versionFile = readVersionFile(volume.rootPath);
         const QString cardBrand = parser->getBrand(versionFile);
-        if (!catalogueBrand.isEmpty() && catalogueBrand != cardBrand)
+        if (!brandMatches(catalogueBrand, cardBrand))
             continue;
         // No break: with two cards of one model, the later volume stands.
         found.attached = true;

@@ -362,12 +362,9 @@ private:
         if (!QFile::copy(VEK_FAULTY_ADB, program)
             || !QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
             return false;
-        // FakeAdb put the scripted adb's folder first; the faulty one replaces it there.
-        QByteArray path = qgetenv("PATH");
-        const QByteArray scripted = QByteArray(VEK_FAKE_ADB_DIR) + ":";
-        if (path.startsWith(scripted))
-            path = QFile::encodeName(folder) + ":" + path.mid(scripted.size());
-        qputenv("PATH", path);
+        // The faulty one takes the scripted adb's place: gone, it leaves no adb behind.
+        const QByteArray path = qgetenv("PATH").replace(VEK_FAKE_ADB_DIR ":", "");
+        qputenv("PATH", QFile::encodeName(folder) + ":" + path);
         return true;
     }
 };

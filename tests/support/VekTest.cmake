@@ -3,8 +3,10 @@
 #
 # Builds tst_<name> against the product library and the test support library
 # and registers it with CTest under the same name. Every test runs on the
-# offscreen platform; ENV entries are appended, e.g. a PATH that puts a
-# scripted tool first.
+# offscreen platform, with the scripted adb first on PATH: without a state
+# directory it plays an adb with no device attached, so that no test ever starts
+# the workstation's real adb or stops a server someone else is using. ENV entries
+# are appended.
 function(vek_add_test)
     cmake_parse_arguments(ARG "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     if(NOT ARG_NAME OR NOT ARG_SOURCES)
@@ -27,7 +29,7 @@ function(vek_add_test)
         set(ARG_TIMEOUT 300)
     endif()
     set_tests_properties(${target} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH};${ARG_ENV}"
         TIMEOUT ${ARG_TIMEOUT}
         WORKING_DIRECTORY ${workdir})
     if(ARG_LABELS)

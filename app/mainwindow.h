@@ -3,6 +3,7 @@
 #include "catalogue/assetinformation.h"
 #include "detection/adbreading.h"
 #include "detection/mountedvolume.h"
+#include "update/adbpush.h"
 
 #include <QJsonObject>
 #include <QMainWindow>
@@ -28,7 +29,8 @@ class MainWindow : public QMainWindow
 
 public:
     // An empty baseAddress means the maker's built-in firmware folder.
-    explicit MainWindow(QWidget *parent = nullptr, const QString &baseAddress = QString());
+    explicit MainWindow(QWidget *parent = nullptr, const QString &baseAddress = QString(),
+                        const AdbPushTimeLimit &pushLimit = AdbPushTimeLimit());
     ~MainWindow() override;
 
     void init();
@@ -89,4 +91,5 @@ private:
     // The camera of each row, as the list was last drawn; rows are not redrawn when a
     // camera's fields change, so this, not attachedDevices, says what a row shows.
     QVector<ASSET_INFORMATION *> shownDevices;
+    AdbPushTimeLimit pushLimit;
 };

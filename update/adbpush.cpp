@@ -4,17 +4,17 @@
 #include "detection/processrunner.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
-#include <atomic>
+#include <limits>
 
 namespace {
-std::atomic<int> pushTimeoutMs{processTimeoutMs};
-constexpr qint64 chunkBytes = 1024 * 1024;
+constexpr qint64 mebibyte = 1024 * 1024;
+constexpr qint64 chunkBytes = mebibyte;
 
 bool stageImage(const QString &imagePath, const QString &stagingPath, const PhaseProgress &progress)
 {
-    if (stagingPath.isEmpty())
-        return false;
     QFile image(imagePath);
     QFile staging(stagingPath);
     if (!image.open(QIODevice::ReadOnly) || !staging.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -38,32 +38,30 @@ bool stageImage(const QString &imagePath, const QString &stagingPath, const Phas
 }
 }
 
+int AdbPushTimeLimit::forImage(qint64 imageBytes) const
+{
+    const qint64 startedMiBs = (qMax<qint64>(imageBytes, 0) + mebibyte - 1) / mebibyte;
+    return int(qMin<qint64>(baseMs + startedMiBs * perMiBMs, std::numeric_limits<int>::max()));
+}
+
 AdbPushOutcome pushImageOverAdb(const AdbPushJob &job, const PhaseProgress &progress)
 {
-    if (!stageImage(job.imagePath, job.stagingPath, progress)) {
-        if (!job.stagingPath.isEmpty())
-            QFile::remove(job.stagingPath);
+    if (job.stagingPath.isEmpty())
         return AdbPushOutcome::StagingNotWritable;
-    }
+    // adb names the file on the camera after the local one, so the folder is what
+    // keeps the pushes of two updates apart; it goes with everything in it.
+    QTemporaryDir folder(job.stagingPath + QStringLiteral(".XXXXXX"));
+    const QString staged = folder.filePath(QFileInfo(job.stagingPath).fileName());
+    if (!folder.isValid() || !stageImage(job.imagePath, staged, progress))
+        return AdbPushOutcome::StagingNotWritable;
     if (progress)
         progress(UpdatePhase::Pushing, 0, -1);
-    const ProcessOutcome push = runProgram(QStringLiteral("adb"),
-                                           {QStringLiteral("push"), job.stagingPath, job.deviceFolder}, adbPushTimeoutMs());
-    QFile::remove(job.stagingPath);
+    const ProcessOutcome push =
+        runProgram(QStringLiteral("adb"), {QStringLiteral("push"), staged, job.deviceFolder}, job.timeoutMs);
     // Only a push that ended on its own counts; old adb releases said so with a "100%"
     // progress line rather than a trustworthy exit status.
     const bool endedNormally = push.started && push.finished && !push.crashed;
     const bool confirmed = endedNormally
                            && (push.exitCode == 0 || textBeforeNul(push.standardOutput).contains(QLatin1String("100%")));
     return confirmed ? AdbPushOutcome::Pushed : AdbPushOutcome::PushNotConfirmed;
-}
-
-int adbPushTimeoutMs()
-{
-    return pushTimeoutMs.load();
-}
-
-void setAdbPushTimeoutMs(int ms)
-{
-    pushTimeoutMs.store(ms);
 }

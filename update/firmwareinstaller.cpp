@@ -25,8 +25,8 @@ void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError 
 }
 }
 
-FirmwareInstaller::FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress)
-    : cache(cache), progress(progress)
+FirmwareInstaller::FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress, const AdbPushTimeLimit &pushLimit)
+    : cache(cache), progress(progress), pushLimit(pushLimit)
 {
 }
 
@@ -119,7 +119,8 @@ int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &de
 
 int FirmwareInstaller::pushOverAdb(const VerifiedImage &image, const QString &stagingPath, const QString &modelCode)
 {
-    const AdbPushJob job{image.path, stagingPath, "/mnt/SDCARD/DCIM/" + modelCode + "LOAD"};
+    const AdbPushJob job{image.path, stagingPath, "/mnt/SDCARD/DCIM/" + modelCode + "LOAD",
+                         pushLimit.forImage(QFileInfo(image.path).size())};
     const PhaseProgress report = progress.reporterForWorkers();
     switch (runOffGuiThread([job, report] { return pushImageOverAdb(job, report); })) {
     case AdbPushOutcome::Pushed:

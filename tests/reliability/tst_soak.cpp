@@ -8,7 +8,6 @@
 #include "catalogue/networkrequest.h"
 #include "fake-adb/fakeadb.h"
 #include "messageboxwatcher.h"
-#include "update/adbpush.h"
 #include "workbench.h"
 
 #include <QPushButton>
@@ -138,7 +137,6 @@ private slots:
         QString why;
         QVERIFY2(bench.start(&why), qPrintable(why));
         setNetworkIdleTimeoutMs(1500);
-        setAdbPushTimeoutMs(5000);
     }
 
     void camerasComeAndGoWithUpdatesInBetween()

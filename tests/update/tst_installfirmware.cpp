@@ -73,7 +73,6 @@ private slots:
         server.redirect("/fw/moved.bin", server.url(route));
         server.redirect("/fw/insecure.bin", "http://127.0.0.1:" + QString::number(server.port()) + route);
         setNetworkIdleTimeoutMs(1500);
-        setAdbPushTimeoutMs(1500);
         // The cache keeps its images below here, where the tests can find them.
         QVERIFY(QDir().mkpath(scratch.filePath("tmp")));
         qputenv("TMPDIR", QFile::encodeName(scratch.filePath("tmp")));
@@ -262,6 +261,7 @@ private slots:
         QTest::newRow("no update folder on the camera") << "no folder" << -1;
         QTest::newRow("camera gone") << "detached" << -1;
         QTest::newRow("adb hangs past the time limit") << "hold" << -1;
+        QTest::newRow("slow link, within the image's allowance") << "slow" << 0;
         QTest::newRow("adb not installed") << "uninstalled" << -1;
         QTest::newRow("staging folder missing") << "no staging folder" << -4;
     }
@@ -280,16 +280,18 @@ private slots:
         const QString staging = scratch.filePath((situation == "no staging folder" ? "missing/" : "") + imageName);
         ASSET_INFORMATION asset = camera(staging);
         asset.ADB_Device = true;
-        MainWindow w(nullptr, server.origin() + "/fw");
+        // 0.5 s, and 1.5 s for every MiB begun: 6.5 s for this image.
+        MainWindow w(nullptr, server.origin() + "/fw", AdbPushTimeLimit{500, 1500});
         adb.hold(situation == "hold");
+        adb.set("delay", situation == "slow" ? "2" : "");
         if (situation == "uninstalled")
             adb.uninstall();
 
         QCOMPARE(w.installFirmware(&asset), outcome);
         adb.hold(false);
-        QVERIFY(!QFileInfo::exists(staging));
+        QCOMPARE(QDir(scratch.path()).entryList({imageName + "*"}, QDir::AllEntries | QDir::Hidden), QStringList());
         QCOMPARE(fileBytes(adb.cardPath() + "/DCIM/TZ41LOAD/" + imageName) == image, outcome == 0);
-        QCOMPARE(adb.count("push " + staging + " /mnt/SDCARD/DCIM/TZ41LOAD"),
+        QCOMPARE(adb.count("push " + staging + "."),
                  situation == "uninstalled" || outcome == -4 ? 0 : 1);
     }
 

@@ -58,6 +58,9 @@ public:
     const QVector<ASSET_INFORMATION *> &attachedDeviceList() const { return attachedDevices; }
     QString firmwareBaseUrl() const { return baseUrl; }
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 signals:
     // The record pointer only identifies the query; the worker never dereferences it.
     void getAdbDevice(ASSET_INFORMATION *asset, const QString &modelCode);
@@ -73,6 +76,7 @@ private:
     void stopPollCycle();
     QVector<MountedVolume> volumesForScan() const;
     ASSET_INFORMATION *deviceShownInRow(int row) const;
+    void updateOneDevice(ASSET_INFORMATION *asset);
 
     QThread *workerThread = nullptr;
     adbscanner *scanner = nullptr;
@@ -92,4 +96,10 @@ private:
     // camera's fields change, so this, not attachedDevices, says what a row shows.
     QVector<ASSET_INFORMATION *> shownDevices;
     AdbPushTimeLimit pushLimit;
+    // Set from the start of an update (or of Update All) until its last box is closed:
+    // the window stays live meanwhile, and a second update would race the first for
+    // the same camera.
+    bool updateRunning = false;
+    // Once closed, quitting ends every nested wait at once; nothing may go on unseen.
+    bool windowClosed = false;
 };

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QThread>
 
 namespace {
 constexpr qint64 chunkBytes = 1024 * 1024;
@@ -59,6 +60,11 @@ qint64 copyToCard(QFile &image, QFile &card, qint64 imageSize, const PhaseProgre
     QByteArray buffer(int(chunkBytes), Qt::Uninitialized);
     qint64 written = 0;
     for (;;) {
+        // The window was closed under a slow card: leave the old image as it is.
+        if (QThread::currentThread()->isInterruptionRequested()) {
+            why = QStringLiteral("abandoned: the updater is closing");
+            return -1;
+        }
         const qint64 got = image.read(buffer.data(), chunkBytes);
         if (got < 0) {
             why = "cannot read the image: " + image.errorString();

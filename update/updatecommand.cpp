@@ -3,6 +3,7 @@
 #include "update/updatemessages.h"
 
 #include <QMessageBox>
+#include <QScopedValueRollback>
 
 namespace {
 void showUpdateMessage(QWidget *window, const UpdateMessage &message)
@@ -16,6 +17,14 @@ void showUpdateMessage(QWidget *window, const UpdateMessage &message)
 
 void MainWindow::updateDevice(ASSET_INFORMATION *asset)
 {
+    if (updateRunning)
+        return;
+    const QScopedValueRollback<bool> running(updateRunning, true);
+    updateOneDevice(asset);
+}
+
+void MainWindow::updateOneDevice(ASSET_INFORMATION *asset)
+{
     if (!isUpdateRequired(asset)) {
         showUpdateMessage(this, upToDateMessage(*asset));
         return;
@@ -23,7 +32,8 @@ void MainWindow::updateDevice(ASSET_INFORMATION *asset)
     setCursor(Qt::WaitCursor);
     const int outcome = installFirmware(asset);
     setCursor(Qt::ArrowCursor);
-    showUpdateMessage(this, installOutcomeMessage(*asset, outcome, baseUrl));
+    if (!windowClosed)
+        showUpdateMessage(this, installOutcomeMessage(*asset, outcome, baseUrl));
 }
 
 void MainWindow::on_lw_DeviceView_doubleClicked(QModelIndex index)
@@ -34,9 +44,18 @@ void MainWindow::on_lw_DeviceView_doubleClicked(QModelIndex index)
 
 void MainWindow::on_pushButton_clicked()
 {
+    if (updateRunning)
+        return;
+    const QScopedValueRollback<bool> running(updateRunning, true);
     // The poll cycle may change the list while an update waits, so its size is read anew.
-    for (int position = 0; position < attachedDevices.size(); ++position)
-        updateDevice(attachedDevices.at(position));
+    for (int position = 0; position < attachedDevices.size() && !windowClosed; ++position)
+        updateOneDevice(attachedDevices.at(position));
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    windowClosed = true;
+    QMainWindow::closeEvent(event);
 }
 
 ASSET_INFORMATION *MainWindow::deviceShownInRow(int row) const

@@ -1,5 +1,7 @@
 #include "update/updateprogress.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QProgressDialog>
 
@@ -7,6 +9,24 @@ namespace {
 constexpr int showAfterMs = 500;
 constexpr int refreshEveryMs = 100;
 constexpr int barSteps = 1000;
+
+// Escape and the title bar's close button would hide the dialog for good while the
+// update goes on, and hand the window back for a second update.
+class UnclosableProgressDialog : public QProgressDialog
+{
+public:
+    using QProgressDialog::QProgressDialog;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Cancel))
+            event->accept();
+        else
+            QProgressDialog::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
 
 QString phaseText(UpdatePhase phase)
 {
@@ -74,7 +94,7 @@ void UpdateProgress::showDialog()
 {
     if (dialog || !window)
         return;
-    dialog = new QProgressDialog(window);
+    dialog = new UnclosableProgressDialog(window);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setWindowTitle(tr("Updating"));
     // An update cannot be stopped half way without leaving the camera worse off.

@@ -8,6 +8,8 @@
 #include "detection/versionfileparser.h"
 #include "fuzzcheck.h"
 
+#include <QList>
+
 #include <cstddef>
 #include <cstdint>
 

@@ -15,6 +15,7 @@
 
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 
@@ -354,8 +355,9 @@ private:
         return QFileInfo(imagePath).path();
     }
 
-    // Puts the faulty adb first on PATH, in front of the scripted one it passes on to;
-    // a copy, since it may delete itself.
+    // Puts the faulty adb (a copy, since it may delete itself) on PATH, in front of the
+    // scripted one it passes on to by name, with only the tools that one uses beside
+    // it: once it is gone, no adb at all is found, not even an installed one.
     static bool installFaultyAdb(const QString &folder)
     {
         const QString program = folder + "/adb";
@@ -363,9 +365,11 @@ private:
         if (!QFile::copy(VEK_FAULTY_ADB, program)
             || !QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
             return false;
-        // The faulty one takes the scripted adb's place: gone, it leaves no adb behind.
-        const QByteArray path = qgetenv("PATH").replace(VEK_FAKE_ADB_DIR ":", "");
-        qputenv("PATH", QFile::encodeName(folder) + ":" + path);
+        const QString tools = folder + "/tools";
+        QDir().mkpath(tools);
+        for (const QString tool : {"sh", "cat", "ls", "sleep", "sed", "cp", "wc", "rm"})
+            QFile::link(QStandardPaths::findExecutable(tool), tools + "/" + tool);
+        qputenv("PATH", QFile::encodeName(folder + ":" + tools));
         return true;
     }
 };

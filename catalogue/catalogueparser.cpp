@@ -1,7 +1,7 @@
 #include "catalogue/catalogueparser.h"
 
 #include "catalogue/modelcode.h"
-#include "catalogue/textbeforenul.h"
+#include "outside/textbeforenul.h"
 
 #include <QDebug>
 #include <QJsonArray>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update/updatephase.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,7 +10,6 @@
 struct ASSET_INFORMATION;
 class FirmwareCache;
 class QTemporaryFile;
-class UpdateProgress;
 
 // Brings the catalogue's firmware image onto one camera and says how that went, as an
 // InstallOutcome. The checks come in a fixed order: link, download, digest,
@@ -17,7 +18,8 @@ class UpdateProgress;
 class FirmwareInstaller
 {
 public:
-    FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress);
+    // The reporter is called from worker threads as well as this one.
+    FirmwareInstaller(FirmwareCache &cache, PhaseProgress reporter);
 
     int install(const ASSET_INFORMATION &device);
 
@@ -37,5 +39,5 @@ private:
     int pushOverAdb(const VerifiedImage &image, const QString &stagingPath, const QString &modelCode);
 
     FirmwareCache &cache;
-    UpdateProgress &progress;
+    PhaseProgress reporter;
 };

@@ -1,4 +1,4 @@
-#include "update/updatemessages.h"
+#include "app/updatemessages.h"
 
 #include "catalogue/assetinformation.h"
 

@@ -1,15 +1,15 @@
 #include "app/mainwindow.h"
 
-#include "detection/processrunner.h"
+#include "outside/processrunner.h"
 #include "update/firmwareinstaller.h"
-#include "update/updateprogress.h"
+#include "app/updateprogress.h"
 
 #include <QProcess>
 
 int MainWindow::installFirmware(ASSET_INFORMATION *asset)
 {
     UpdateProgress progress(this);
-    FirmwareInstaller installer(*firmwareCache, progress);
+    FirmwareInstaller installer(*firmwareCache, progress.reporterForWorkers());
     return installer.install(*asset);
 }
 

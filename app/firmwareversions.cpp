@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 #include "catalogue/catalogueparser.h"
 #include "catalogue/modelcode.h"
-#include "catalogue/networkrequest.h"
+#include "outside/networkrequest.h"
 
 #include <QDebug>
 #include <QEventLoop>

@@ -4,7 +4,6 @@
 #include "update/firmwareinstaller.h"
 #include "app/updateprogress.h"
 
-#include <QProcess>
 
 int MainWindow::installFirmware(ASSET_INFORMATION *asset)
 {
@@ -15,12 +14,5 @@ int MainWindow::installFirmware(ASSET_INFORMATION *asset)
 
 QByteArray MainWindow::runProcess(const QString &program, const QStringList &arguments)
 {
-    if (!arguments.isEmpty())
-        return runProgram(program, arguments).standardOutput;
-    // Without arguments the program string is a whole command line.
-    QStringList words = QProcess::splitCommand(program);
-    if (words.isEmpty())
-        return QByteArray();
-    const QString name = words.takeFirst();
-    return runProgram(name, words).standardOutput;
+    return runProgram(program, arguments).standardOutput;
 }

@@ -54,7 +54,6 @@ public:
     // Read-only views for diagnostics and tests.
     const QVector<ASSET_INFORMATION *> &catalogueAssets() const { return assets; }
     const QVector<ASSET_INFORMATION *> &attachedDeviceList() const { return attachedDevices; }
-    QString firmwareBaseUrl() const { return baseUrl; }
 
 signals:
     // The record pointer only identifies the query; the worker never dereferences it.

@@ -32,8 +32,6 @@ public:
     // The answer to the record's outstanding request; sets the record's route.
     AnswerUse takeAnswer(ASSET_INFORMATION *record, const AdbReading &reading);
 
-    bool isOutstanding(const ASSET_INFORMATION *record) const { return outstanding.contains(record); }
-
 private:
     int pass = 0;
     QSet<const ASSET_INFORMATION *> outstanding;

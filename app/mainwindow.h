@@ -56,7 +56,6 @@ public:
     // Read-only views for diagnostics and tests.
     const QVector<ASSET_INFORMATION *> &catalogueAssets() const { return assets; }
     const QVector<ASSET_INFORMATION *> &attachedDeviceList() const { return attachedDevices; }
-    QString firmwareBaseUrl() const { return baseUrl; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,7 +1,7 @@
 #include "catalogue/catalogueparser.h"
 
 #include "catalogue/modelcode.h"
-#include "catalogue/textbeforenul.h"
+#include "outside/textbeforenul.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -19,7 +19,7 @@ CatalogueContents parseCatalogue(const QByteArray &body)
     const QStringList keys = top.keys();
     contents.hasMembers = !keys.isEmpty();
 
-    // The first key in key order is not a model: the maker keeps other data there.
+    // The format reserves the first key in key order: it never names a model.
     for (int i = 1; i < keys.size(); ++i) {
         const QString &key = keys.at(i);
         const QJsonValue value = top.value(key);

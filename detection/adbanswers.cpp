@@ -1,6 +1,6 @@
 #include "detection/adbanswers.h"
 
-#include "catalogue/textbeforenul.h"
+#include "outside/textbeforenul.h"
 
 #include <QRegularExpression>
 

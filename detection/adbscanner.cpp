@@ -1,7 +1,7 @@
 #include "detection/adbscanner.h"
 
 #include "detection/adbanswers.h"
-#include "detection/processrunner.h"
+#include "outside/processrunner.h"
 #include "detection/shellquote.h"
 #include "detection/versionfile.h"
 #include "detection/versionfileparser.h"

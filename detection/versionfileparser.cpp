@@ -1,6 +1,6 @@
 #include "detection/versionfileparser.h"
 
-#include "catalogue/textbeforenul.h"
+#include "outside/textbeforenul.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #include "update/adbpush.h"
 
-#include "catalogue/textbeforenul.h"
-#include "detection/processrunner.h"
+#include "outside/textbeforenul.h"
+#include "outside/processrunner.h"
 
 #include <QFile>
 #include <QFileInfo>

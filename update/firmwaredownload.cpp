@@ -1,6 +1,6 @@
 #include "update/firmwaredownload.h"
 
-#include "catalogue/networkrequest.h"
+#include "outside/networkrequest.h"
 #include "update/sha256.h"
 
 #include <QEventLoop>

@@ -9,7 +9,6 @@
 #include "update/firmwaredownload.h"
 #include "update/installoutcome.h"
 #include "update/offthread.h"
-#include "update/updateprogress.h"
 
 #include <QDebug>
 #include <QDir>
@@ -25,8 +24,8 @@ void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError 
 }
 }
 
-FirmwareInstaller::FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress, const AdbPushTimeLimit &pushLimit)
-    : cache(cache), progress(progress), pushLimit(pushLimit)
+FirmwareInstaller::FirmwareInstaller(FirmwareCache &cache, PhaseProgress reporter, const AdbPushTimeLimit &pushLimit)
+    : cache(cache), reporter(std::move(reporter)), pushLimit(pushLimit)
 {
 }
 
@@ -61,8 +60,8 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::cachedImage(const QString &l
     if (path.isEmpty())
         return {};
     const qint64 size = QFileInfo(path).size();
-    progress.report(UpdatePhase::Verifying, 0, size);
-    const PhaseProgress report = progress.reporterForWorkers();
+    reporter(UpdatePhase::Verifying, 0, size);
+    const PhaseProgress report = reporter;
     const FileDigest check = runOffGuiThread([path, size, report] {
         return digestOfFile(path, [&report, size](qint64 done) { report(UpdatePhase::Verifying, done, size); });
     });
@@ -83,12 +82,12 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
     }
     // The worker writes the file by its name; this object keeps the name for the cache.
     file->close();
-    progress.report(UpdatePhase::Downloading, 0, -1);
+    reporter(UpdatePhase::Downloading, 0, -1);
     // Hashing and writing hundreds of MiB take a good share of a core: in the GUI
     // thread, on a busy machine, that made the window miss its turn for 100 ms at a time.
     const QUrl url = QUrl::fromUserInput(link);
     const QString path = file->fileName();
-    const PhaseProgress report = progress.reporterForWorkers();
+    const PhaseProgress report = reporter;
     const DownloadResult download = runOffGuiThread([url, path, report] {
         qint64 reported = 0;
         return downloadFirmwareToFile(url, path, [&reported, &report](qint64 received, qint64 total) {
@@ -112,7 +111,7 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
 int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &destination)
 {
     const CardWriteJob job{image.path, destination, image.digest};
-    const PhaseProgress report = progress.reporterForWorkers();
+    const PhaseProgress report = reporter;
     const CardWriteResult written = runOffGuiThread([job, report] { return writeImageToCard(job, report); });
     return written.placed ? InstallOutcome::Installed : InstallOutcome::NotWritable;
 }
@@ -121,7 +120,7 @@ int FirmwareInstaller::pushOverAdb(const VerifiedImage &image, const QString &st
 {
     const AdbPushJob job{image.path, stagingPath, "/mnt/SDCARD/DCIM/" + modelCode + "LOAD",
                          pushLimit.forImage(QFileInfo(image.path).size())};
-    const PhaseProgress report = progress.reporterForWorkers();
+    const PhaseProgress report = reporter;
     switch (runOffGuiThread([job, report] { return pushImageOverAdb(job, report); })) {
     case AdbPushOutcome::Pushed:
         return InstallOutcome::Installed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "update/adbpush.h"
+#include "update/updatephase.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,7 +11,6 @@
 struct ASSET_INFORMATION;
 class FirmwareCache;
 class QTemporaryFile;
-class UpdateProgress;
 
 // Brings the catalogue's firmware image onto one camera and says how that went, as an
 // InstallOutcome. The checks come in a fixed order: link, download, digest,
@@ -19,7 +19,8 @@ class UpdateProgress;
 class FirmwareInstaller
 {
 public:
-    FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress, const AdbPushTimeLimit &pushLimit = {});
+    // The reporter is called from worker threads as well as this one.
+    FirmwareInstaller(FirmwareCache &cache, PhaseProgress reporter, const AdbPushTimeLimit &pushLimit = {});
 
     int install(const ASSET_INFORMATION &device);
 
@@ -39,6 +40,6 @@ private:
     int pushOverAdb(const VerifiedImage &image, const QString &stagingPath, const QString &modelCode);
 
     FirmwareCache &cache;
-    UpdateProgress &progress;
+    PhaseProgress reporter;
     AdbPushTimeLimit pushLimit;
 };

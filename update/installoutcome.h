@@ -1,7 +1,7 @@
 #pragma once
 
-// What an install attempt came to; the numbers are what the update command and
-// support staff know them by.
+// What an install attempt came to. The numbers are fixed: the general error box
+// quotes them.
 namespace InstallOutcome {
 enum : int {
     Installed = 0,

@@ -4,9 +4,8 @@
 
 #include <memory>
 
-// Incremental SHA-256. libcrypto's implementation uses the CPU's SHA instructions and
-// runs about ten times faster than Qt's portable one, so it is used whenever the
-// build found it; Qt's is the fallback.
+// Incremental SHA-256, from libcrypto: it uses the CPU's SHA instructions where Qt's
+// portable digest does not, and every build has it, since Qt's HTTPS rests on it.
 class Sha256
 {
 public:
@@ -16,14 +15,9 @@ public:
     Sha256 &operator=(const Sha256 &) = delete;
 
     void addData(const char *data, qint64 length);
-    void addData(const QByteArray &bytes) { addData(bytes.constData(), bytes.size()); }
 
     // The 32-byte digest of everything added so far. Ends the computation: call once.
     QByteArray result();
-    // The same as 64 upper-case hexadecimal digits.
-    QByteArray hexResult() { return result().toHex().toUpper(); }
-
-    static const char *implementation();
 
 private:
     struct State;

@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "catalogue/networkrequest.h"
+#include "outside/networkrequest.h"
 #include "httpsserver.h"
 #include "messageboxwatcher.h"
 

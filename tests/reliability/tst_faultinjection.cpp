@@ -7,7 +7,7 @@
 #include "../update/updatefixture.h"
 #include "app/mainwindow.h"
 #include "cardpuller.h"
-#include "catalogue/networkrequest.h"
+#include "outside/networkrequest.h"
 #include "fake-adb/fakeadb.h"
 #include "messageboxwatcher.h"
 #include "update/adbpush.h"

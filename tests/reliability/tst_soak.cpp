@@ -5,7 +5,7 @@
 
 #include "../update/updatefixture.h"
 #include "app/mainwindow.h"
-#include "catalogue/networkrequest.h"
+#include "outside/networkrequest.h"
 #include "fake-adb/fakeadb.h"
 #include "messageboxwatcher.h"
 #include "workbench.h"

@@ -3,7 +3,7 @@
 // behind, and what the run's image cache asks of the server.
 
 #include "app/mainwindow.h"
-#include "catalogue/networkrequest.h"
+#include "outside/networkrequest.h"
 #include "fake-adb/fakeadb.h"
 #include "httpsserver.h"
 #include "mountsandbox.h"

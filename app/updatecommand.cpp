@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 
-#include "update/updatemessages.h"
+#include "app/updatemessages.h"
 
 #include <QMessageBox>
 #include <QScopedValueRollback>

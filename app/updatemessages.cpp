@@ -1,6 +1,7 @@
-#include "update/updatemessages.h"
+#include "app/updatemessages.h"
 
 #include "catalogue/assetinformation.h"
+#include "update/installoutcome.h"
 
 namespace {
 const QString persists = QStringLiteral("If error persists, contact customer support for more information.");
@@ -19,20 +20,20 @@ UpdateMessage upToDateMessage(const ASSET_INFORMATION &device)
 UpdateMessage installOutcomeMessage(const ASSET_INFORMATION &device, int outcome, const QString &baseUrl)
 {
     switch (outcome) {
-    case 0:
+    case InstallOutcome::Installed:
         return {QMessageBox::Information, device.Model + " - Update Successful",
                 "Please disconnect the USB to finish the update process."};
-    case -2:
+    case InstallOutcome::NoLink:
         return specificError(device, "The required link is not populated.\n" + persists);
-    case -3:
+    case InstallOutcome::DownloadFailed:
         return specificError(device, "The required link cannot be reached. " + baseUrl
                                          + " could be experiencing issues.\n" + persists);
-    case -4:
+    case InstallOutcome::NotWritable:
         return specificError(device, "Device is currently not writable.\n"
                                      "Ensure the SD card is not full or corrupted and try again.\n"
                                          + persists);
-    case -5:
-        // "occured" is the wording users and support documents already know.
+    case InstallOutcome::ChecksumMismatch:
+        // Word for word as the window has always shown it, "occured" included.
         return specificError(device, "Firmware file downloaded but checksum mismatch occured.\n"
                                      "Please ensure you have proper internet connection and try again.\n"
                                          + persists);

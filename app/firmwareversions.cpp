@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 #include "catalogue/catalogueparser.h"
 #include "catalogue/modelcode.h"
-#include "catalogue/networkrequest.h"
+#include "outside/networkrequest.h"
 
 #include <QDebug>
 #include <QEventLoop>
@@ -45,9 +45,7 @@ bool MainWindow::getFirmwareVersions()
 
 void MainWindow::addAsset(QString key, QJsonObject entry)
 {
-    ASSET_INFORMATION *asset = new ASSET_INFORMATION(makeAsset(key, entry));
-    asset->Model_Code = getModelCode(key.toUpper());
-    assets.append(asset);
+    assets.append(new ASSET_INFORMATION(makeAsset(key, entry)));
 }
 
 QString MainWindow::getModelCode(QString name)

@@ -1,4 +1,4 @@
-#include "update/updateprogress.h"
+#include "app/updateprogress.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "detection/processrunner.h"
+#include "outside/processrunner.h"
 
 #include <QProcess>
 

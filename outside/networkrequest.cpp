@@ -1,4 +1,4 @@
-#include "catalogue/networkrequest.h"
+#include "outside/networkrequest.h"
 
 #include <atomic>
 

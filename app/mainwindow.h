@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/devicerow.h"
 #include "catalogue/assetinformation.h"
 #include "detection/adbreading.h"
 #include "detection/mountedvolume.h"
@@ -71,6 +72,7 @@ private:
     void stopPollCycle();
     QVector<MountedVolume> volumesForScan() const;
     ASSET_INFORMATION *deviceShownInRow(int row) const;
+    void selectDeviceRow(ASSET_INFORMATION *device);
 
     QThread *workerThread = nullptr;
     adbscanner *scanner = nullptr;
@@ -86,7 +88,7 @@ private:
     std::optional<QVector<MountedVolume>> passVolumes;
     std::unique_ptr<AdbRouting> adbRouting;
     std::unique_ptr<FirmwareCache> firmwareCache;
-    // The camera of each row, as the list was last drawn; rows are not redrawn when a
-    // camera's fields change, so this, not attachedDevices, says what a row shows.
-    QVector<ASSET_INFORMATION *> shownDevices;
+    // What each row shows, as the list was last drawn: between two passes this, not
+    // attachedDevices, says which camera a row stands for.
+    QVector<ShownRow> shownDevices;
 };

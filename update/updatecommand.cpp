@@ -20,6 +20,7 @@ void MainWindow::updateDevice(ASSET_INFORMATION *asset)
         showUpdateMessage(this, upToDateMessage(*asset));
         return;
     }
+    selectDeviceRow(asset);
     setCursor(Qt::WaitCursor);
     const int outcome = installFirmware(asset);
     setCursor(Qt::ArrowCursor);
@@ -46,6 +47,6 @@ ASSET_INFORMATION *MainWindow::deviceShownInRow(int row) const
     // camera has gone since the list was drawn designates nothing.
     if (row < 0 || row >= shownDevices.size())
         return nullptr;
-    ASSET_INFORMATION *device = shownDevices.at(row);
+    ASSET_INFORMATION *device = shownDevices.at(row).device;
     return attachedDevices.contains(device) ? device : nullptr;
 }

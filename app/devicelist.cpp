@@ -96,3 +96,15 @@ void MainWindow::selectDeviceRow(ASSET_INFORMATION *device)
     view->setCurrentRow(int(shown - shownDevices.cbegin()));
     view->scrollToItem(view->currentItem());
 }
+
+QRect MainWindow::deviceRowOnScreen(ASSET_INFORMATION *device) const
+{
+    for (int row = 0; row < shownDevices.size(); ++row) {
+        if (shownDevices.at(row).device != device)
+            continue;
+        const QListWidget *view = ui->lw_DeviceView;
+        const QRect rect = view->visualItemRect(view->item(row)) & view->viewport()->rect();
+        return rect.isEmpty() ? QRect() : QRect(view->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+    }
+    return QRect();
+}

@@ -4,6 +4,7 @@
 #include "catalogue/assetinformation.h"
 #include "detection/adbreading.h"
 #include "detection/mountedvolume.h"
+#include "update/progresstext.h"
 
 #include <QJsonObject>
 #include <QMainWindow>
@@ -73,6 +74,7 @@ private:
     QVector<MountedVolume> volumesForScan() const;
     ASSET_INFORMATION *deviceShownInRow(int row) const;
     void selectDeviceRow(ASSET_INFORMATION *device);
+    QRect deviceRowOnScreen(ASSET_INFORMATION *device) const;
 
     QThread *workerThread = nullptr;
     adbscanner *scanner = nullptr;
@@ -91,4 +93,6 @@ private:
     // What each row shows, as the list was last drawn: between two passes this, not
     // attachedDevices, says which camera a row stands for.
     QVector<ShownRow> shownDevices;
+    // The running update's place in "Update All", for the progress window to tell.
+    UpdateRunPlace runPlace;
 };

@@ -16,8 +16,11 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <QElapsedTimer>
+
 namespace {
-constexpr qint64 progressStepBytes = 1024 * 1024;
+// One posted event per readyRead would be thousands; the window looks a few times a second.
+constexpr qint64 progressEveryMs = 100;
 
 void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError error)
 {
@@ -37,8 +40,9 @@ int FirmwareInstaller::install(const ASSET_INFORMATION &device)
         return InstallOutcome::NoLink;
     }
     const VerifiedImage image = verifiedImage(device.Link, device.Checksum);
+    // A download stopped because the camera went is the camera's failure, not the link's.
     if (image.outcome != InstallOutcome::Installed)
-        return image.outcome;
+        return progress.cameraGone() ? int(InstallOutcome::NotWritable) : image.outcome;
 
     // Detection may have moved the camera while the image came in: take the record
     // as it is now.
@@ -89,16 +93,19 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
     const QUrl url = QUrl::fromUserInput(link);
     const QString path = file->fileName();
     const PhaseProgress report = progress.reporterForWorkers();
-    const DownloadResult download = runOffGuiThread([url, path, report] {
-        qint64 reported = 0;
-        return downloadFirmwareToFile(url, path, [&reported, &report](qint64 received, qint64 total) {
-            // One posted event per readyRead would be thousands; a bar needs far fewer.
-            if (received - reported >= progressStepBytes || received == total) {
-                reported = received;
-                report(UpdatePhase::Downloading, received, total);
-            }
-        });
-    });
+    const DownloadResult download = runOffGuiThread(
+        [url, path, report] {
+            QElapsedTimer sinceReport;
+            return downloadFirmwareToFile(url, path, [&sinceReport, &report](qint64 received, qint64 total) {
+                // The first bytes always: a server that sends one burst and falls silent
+                // must not look as if it never answered.
+                if (!sinceReport.isValid() || sinceReport.hasExpired(progressEveryMs) || received == total) {
+                    sinceReport.start();
+                    report(UpdatePhase::Downloading, received, total);
+                }
+            });
+        },
+        &progress, &UpdateProgress::cameraLost);
     if (!download.succeeded()) {
         logDownloadFailure(download.errorString, download.error);
         return {InstallOutcome::DownloadFailed, {}, {}, nullptr};

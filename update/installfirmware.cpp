@@ -8,7 +8,7 @@
 
 int MainWindow::installFirmware(ASSET_INFORMATION *asset)
 {
-    UpdateProgress progress(this);
+    UpdateProgress progress(this, *asset, runPlace, deviceRowOnScreen(asset));
     FirmwareInstaller installer(*firmwareCache, progress);
     return installer.install(*asset);
 }

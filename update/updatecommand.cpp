@@ -36,8 +36,11 @@ void MainWindow::on_lw_DeviceView_doubleClicked(QModelIndex index)
 void MainWindow::on_pushButton_clicked()
 {
     // The poll cycle may change the list while an update waits, so its size is read anew.
-    for (int position = 0; position < attachedDevices.size(); ++position)
+    for (int position = 0; position < attachedDevices.size(); ++position) {
+        runPlace = {position + 1, attachedDevices.size()};
         updateDevice(attachedDevices.at(position));
+    }
+    runPlace = {};
 }
 
 ASSET_INFORMATION *MainWindow::deviceShownInRow(int row) const

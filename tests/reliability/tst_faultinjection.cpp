@@ -362,12 +362,10 @@ private:
         if (!QFile::copy(VEK_FAULTY_ADB, program)
             || !QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
             return false;
-        // FakeAdb put the scripted adb's folder first; the faulty one replaces it there.
+        // FakeAdb put the scripted adb's folder first, and the test's environment has it
+        // too; the faulty one replaces it wherever it is.
         QByteArray path = qgetenv("PATH");
-        const QByteArray scripted = QByteArray(VEK_FAKE_ADB_DIR) + ":";
-        if (path.startsWith(scripted))
-            path = QFile::encodeName(folder) + ":" + path.mid(scripted.size());
-        qputenv("PATH", path);
+        qputenv("PATH", path.replace(QByteArray(VEK_FAKE_ADB_DIR) + ":", QFile::encodeName(folder) + ":"));
         return true;
     }
 };

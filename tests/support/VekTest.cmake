@@ -3,8 +3,8 @@
 #
 # Builds tst_<name> against the product library and the test support library
 # and registers it with CTest under the same name. Every test runs on the
-# offscreen platform; ENV entries are appended, e.g. a PATH that puts a
-# scripted tool first.
+# offscreen platform, with the scripted adb first on PATH; ENV entries are
+# appended, e.g. a PATH that puts another scripted tool first.
 function(vek_add_test)
     cmake_parse_arguments(ARG "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     if(NOT ARG_NAME OR NOT ARG_SOURCES)
@@ -26,8 +26,12 @@ function(vek_add_test)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
+    # The window starts an adb server when it is made: the scripted adb, which answers
+    # a test that gave it no state as an adb without a camera would, stands in for a
+    # real one the machine may have, and whose server other programs may be using.
+    set(fake_adb_first "PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH}")
     set_tests_properties(${target} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${fake_adb_first};${ARG_ENV}"
         TIMEOUT ${ARG_TIMEOUT}
         WORKING_DIRECTORY ${workdir})
     if(ARG_LABELS)

@@ -95,8 +95,11 @@ private slots:
             qputenv("PATH", QFile::encodeName(scratch.filePath("no-programs-here")));
         const QString base = server.origin() + "/fw";
         MainWindow w(nullptr, base);
-        if (situation == "unplugged")
+        if (situation == "unplugged") {
+            // A server silent for a day: only the pulled card can end this update.
+            setNetworkIdleTimeoutMs(24 * 3600 * 1000);
             QTimer::singleShot(300, &w, [&tz4100] { tz4100.Update_Path.clear(); });
+        }
         MessageBoxWatcher watcher;
         bool cursorSet = true;
         Qt::CursorShape cursorUnderBox = Qt::BitmapCursor;

@@ -30,7 +30,6 @@ void MainWindow::handleDetection(ASSET_INFORMATION *asset)
 {
     if (!asset->Attached)
         asset->Error_Count = 0;
-    const QVector<ASSET_INFORMATION *> previous = attachedDevices;
 
     if (!attachedDevices.contains(asset) && hasVersionAndDestination(*asset)) {
         attachedDevices.append(asset);
@@ -45,10 +44,10 @@ void MainWindow::handleDetection(ASSET_INFORMATION *asset)
         }
         dropFirstUnlistable(attachedDevices);
     }
-    refreshDeviceView(previous);
+    refreshDeviceView();
 }
 
-void MainWindow::refreshDeviceView(QVector<ASSET_INFORMATION *> /*previous*/)
+void MainWindow::refreshDeviceView()
 {
     // Rows are compared by what they show rather than counted: the card behind a
     // record can change while the number of cameras stays the same.

@@ -45,7 +45,7 @@ public:
     // Detection and the device list
     QByteArray readVersionFile(const QString &rootPath, ASSET_INFORMATION *asset);
     void handleDetection(ASSET_INFORMATION *asset);
-    void refreshDeviceView(QVector<ASSET_INFORMATION *> previous);
+    void refreshDeviceView();
     void handleAdbResult(ASSET_INFORMATION *result, const AdbReading &reading);
 
     // Updating a camera

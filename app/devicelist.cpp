@@ -4,9 +4,12 @@
 #include "app/devicerow.h"
 
 #include <QIcon>
+#include <QListWidget>
 #include <QListWidgetItem>
 #include <QMessageBox>
 #include <QPixmap>
+
+#include <algorithm>
 
 namespace {
 // Drops at most one record per call, so that a detection result changes the list by
@@ -27,7 +30,6 @@ void MainWindow::handleDetection(ASSET_INFORMATION *asset)
 {
     if (!asset->Attached)
         asset->Error_Count = 0;
-    const QVector<ASSET_INFORMATION *> previous = attachedDevices;
 
     if (!attachedDevices.contains(asset) && hasVersionAndDestination(*asset)) {
         attachedDevices.append(asset);
@@ -42,23 +44,66 @@ void MainWindow::handleDetection(ASSET_INFORMATION *asset)
         }
         dropFirstUnlistable(attachedDevices);
     }
-    refreshDeviceView(previous);
+    refreshDeviceView();
 }
 
-void MainWindow::refreshDeviceView(QVector<ASSET_INFORMATION *> previous)
+void MainWindow::refreshDeviceView()
 {
-    // Only a device coming or going redraws the list; a changed version alone does not.
-    if (attachedDevices.size() == previous.size())
-        return;
-    ui->lw_DeviceView->clear();
-    shownDevices.clear();
-    const QVector<ASSET_INFORMATION *> devices = attachedDevices;
-    for (ASSET_INFORMATION *device : devices) {
-        if (!hasVersionAndDestination(*device))
-            continue;
-        // A brand without a picture in the bundle gives a null pixmap: a row without one.
-        auto *row = new QListWidgetItem(QIcon(QPixmap(deviceImageName(*device))), deviceRowText(*device));
-        ui->lw_DeviceView->insertItem(ui->lw_DeviceView->count(), row);
-        shownDevices.append(device);
+    // Rows are compared by what they show rather than counted: the card behind a
+    // record can change while the number of cameras stays the same.
+    QVector<ShownRow> rows;
+    for (ASSET_INFORMATION *device : qAsConst(attachedDevices)) {
+        if (hasVersionAndDestination(*device))
+            rows.append(shownRow(device));
     }
+    if (rows == shownDevices)
+        return;
+    QListWidget *view = ui->lw_DeviceView;
+    ASSET_INFORMATION *selected = deviceShownInRow(view->currentRow());
+    const auto sameCamera = [](const ShownRow &a, const ShownRow &b) { return a.device == b.device; };
+    // The same cameras in the same order are redrawn in place, so that the selection
+    // and the scroll position stay where the technician left them.
+    const bool inPlace = std::equal(rows.begin(), rows.end(), shownDevices.begin(), shownDevices.end(), sameCamera);
+    if (!inPlace)
+        view->clear();
+    for (int row = 0; row < rows.size(); ++row) {
+        if (inPlace && rows.at(row) == shownDevices.at(row))
+            continue;
+        const ASSET_INFORMATION &device = *rows.at(row).device;
+        QListWidgetItem *item = inPlace ? view->item(row) : new QListWidgetItem;
+        // A brand without a picture in the bundle gives no icon: a row without one. An
+        // icon made from the name, not from a pixmap, also takes the "@2x" file.
+        const QString imageName = deviceImageName(device);
+        item->setIcon(QPixmap(imageName).isNull() ? QIcon() : QIcon(imageName));
+        item->setText(deviceRowText(device));
+        item->setToolTip(deviceToolTip(device));
+        if (!inPlace)
+            view->insertItem(view->count(), item);
+    }
+    shownDevices = rows;
+    if (!inPlace)
+        selectDeviceRow(selected);
+}
+
+void MainWindow::selectDeviceRow(ASSET_INFORMATION *device)
+{
+    const auto shown = std::find_if(shownDevices.cbegin(), shownDevices.cend(),
+                                    [device](const ShownRow &row) { return row.device == device; });
+    if (device == nullptr || shown == shownDevices.cend())
+        return;
+    QListWidget *view = ui->lw_DeviceView;
+    view->setCurrentRow(int(shown - shownDevices.cbegin()));
+    view->scrollToItem(view->currentItem());
+}
+
+QRect MainWindow::deviceRowOnScreen(ASSET_INFORMATION *device) const
+{
+    for (int row = 0; row < shownDevices.size(); ++row) {
+        if (shownDevices.at(row).device != device)
+            continue;
+        const QListWidget *view = ui->lw_DeviceView;
+        const QRect rect = view->visualItemRect(view->item(row)) & view->viewport()->rect();
+        return rect.isEmpty() ? QRect() : QRect(view->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+    }
+    return QRect();
 }

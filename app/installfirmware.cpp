@@ -3,12 +3,14 @@
 #include "outside/processrunner.h"
 #include "update/firmwareinstaller.h"
 #include "app/updateprogress.h"
-
+#include "update/stoprequest.h"
 
 int MainWindow::installFirmware(ASSET_INFORMATION *asset)
 {
-    UpdateProgress progress(this);
-    FirmwareInstaller installer(*firmwareCache, progress.reporterForWorkers(), pushLimit);
+    StopRequest stop;
+    UpdateProgress progress(this, *asset, runPlace, deviceRowOnScreen(asset));
+    connect(&progress, &UpdateProgress::cameraLost, &stop, &StopRequest::raise);
+    FirmwareInstaller installer(*firmwareCache, progress.reporterForWorkers(), stop, pushLimit);
     return installer.install(*asset);
 }
 

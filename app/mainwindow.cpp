@@ -6,6 +6,7 @@
 #include "app/adbrouting.h"
 #include "update/firmwarecache.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QThread>
@@ -45,8 +46,12 @@ void MainWindow::init()
     qRegisterMetaType<AdbReading>("AdbReading");
 
     ui->lw_DeviceView->setIconSize(QSize(96, 96));
-    const QPixmap banner(":/" + bannerBrand + "_Banner.png");
-    ui->lbl_brandlogo->setPixmap(banner.scaled(237, 55, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // Rows are 100 pixels high: by rows, one wheel notch skipped two of them.
+    ui->lw_DeviceView->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Through an icon: it takes the "@2x" file on a high-density screen, and scales
+    // smoothly to fit keeping the aspect ratio.
+    const QIcon banner(":/" + bannerBrand + "_Banner.png");
+    ui->lbl_brandlogo->setPixmap(banner.pixmap(QSize(237, 55)));
 
     if (!getFirmwareVersions()) {
         QMessageBox::critical(this, "No Internet Connection",

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "app/devicerow.h"
 #include "catalogue/assetinformation.h"
 #include "detection/adbreading.h"
 #include "detection/mountedvolume.h"
 #include "update/adbpush.h"
+#include "update/progresstext.h"
 
 #include <QJsonObject>
 #include <QMainWindow>
@@ -45,7 +47,7 @@ public:
     // Detection and the device list
     QByteArray readVersionFile(const QString &rootPath, ASSET_INFORMATION *asset);
     void handleDetection(ASSET_INFORMATION *asset);
-    void refreshDeviceView(QVector<ASSET_INFORMATION *> previous);
+    void refreshDeviceView();
     void handleAdbResult(ASSET_INFORMATION *result, const AdbReading &reading);
 
     // Updating a camera
@@ -76,6 +78,8 @@ private:
     QVector<MountedVolume> volumesForScan() const;
     ASSET_INFORMATION *deviceShownInRow(int row) const;
     void updateOneDevice(ASSET_INFORMATION *asset);
+    void selectDeviceRow(ASSET_INFORMATION *device);
+    QRect deviceRowOnScreen(ASSET_INFORMATION *device) const;
 
     QThread *workerThread = nullptr;
     adbscanner *scanner = nullptr;
@@ -91,9 +95,11 @@ private:
     std::optional<QVector<MountedVolume>> passVolumes;
     std::unique_ptr<AdbRouting> adbRouting;
     std::unique_ptr<FirmwareCache> firmwareCache;
-    // The camera of each row, as the list was last drawn; rows are not redrawn when a
-    // camera's fields change, so this, not attachedDevices, says what a row shows.
-    QVector<ASSET_INFORMATION *> shownDevices;
+    // What each row shows, as the list was last drawn: between two passes this, not
+    // attachedDevices, says which camera a row stands for.
+    QVector<ShownRow> shownDevices;
+    // The running update's place in "Update All", for the progress window to tell.
+    UpdateRunPlace runPlace;
     AdbPushTimeLimit pushLimit;
     // Set from the start of an update (or of Update All) until its last box is closed:
     // the window stays live meanwhile, and a second update would race the first for

@@ -29,6 +29,7 @@ void MainWindow::updateOneDevice(ASSET_INFORMATION *asset)
         showUpdateMessage(this, upToDateMessage(*asset));
         return;
     }
+    selectDeviceRow(asset);
     setCursor(Qt::WaitCursor);
     const int outcome = installFirmware(asset);
     setCursor(Qt::ArrowCursor);
@@ -48,8 +49,11 @@ void MainWindow::on_pushButton_clicked()
         return;
     const QScopedValueRollback<bool> running(updateRunning, true);
     // The poll cycle may change the list while an update waits, so its size is read anew.
-    for (int position = 0; position < attachedDevices.size() && !windowClosed; ++position)
+    for (int position = 0; position < attachedDevices.size() && !windowClosed; ++position) {
+        runPlace = {position + 1, attachedDevices.size()};
         updateOneDevice(attachedDevices.at(position));
+    }
+    runPlace = {};
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -65,6 +69,6 @@ ASSET_INFORMATION *MainWindow::deviceShownInRow(int row) const
     // camera has gone since the list was drawn designates nothing.
     if (row < 0 || row >= shownDevices.size())
         return nullptr;
-    ASSET_INFORMATION *device = shownDevices.at(row);
+    ASSET_INFORMATION *device = shownDevices.at(row).device;
     return attachedDevices.contains(device) ? device : nullptr;
 }

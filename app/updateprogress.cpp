@@ -1,14 +1,19 @@
 #include "app/updateprogress.h"
 
+#include "catalogue/assetinformation.h"
+#include "outside/networkrequest.h"
+
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QProgressDialog>
+#include <QScreen>
 
 namespace {
 constexpr int showAfterMs = 500;
-constexpr int refreshEveryMs = 100;
+constexpr int refreshEveryMs = 250;
 constexpr int barSteps = 1000;
+constexpr int rowMargin = 8;
 
 // Escape and the title bar's close button would hide the dialog for good while the
 // update goes on, and hand the window back for a second update.
@@ -27,40 +32,23 @@ protected:
     }
     void closeEvent(QCloseEvent *event) override { event->ignore(); }
 };
-
-QString phaseText(UpdatePhase phase)
-{
-    switch (phase) {
-    case UpdatePhase::Downloading:
-        return UpdateProgress::tr("Downloading the firmware");
-    case UpdatePhase::Verifying:
-        return UpdateProgress::tr("Verifying the firmware");
-    case UpdatePhase::Writing:
-        return UpdateProgress::tr("Writing the firmware");
-    case UpdatePhase::VerifyingCard:
-        return UpdateProgress::tr("Verifying the card");
-    case UpdatePhase::Pushing:
-        return UpdateProgress::tr("Pushing the firmware to the camera");
-    }
-    return QString();
 }
 
-QString amountText(qint64 done, qint64 total)
-{
-    const QLocale locale;
-    if (total < 0)
-        return locale.formattedDataSize(done);
-    return UpdateProgress::tr("%1 of %2").arg(locale.formattedDataSize(done), locale.formattedDataSize(total));
-}
-}
-
-UpdateProgress::UpdateProgress(QWidget *window) : window(window)
+UpdateProgress::UpdateProgress(QWidget *window, const ASSET_INFORMATION &camera, UpdateRunPlace place,
+                               QRect keepClear)
+    : window(window),
+      camera(camera),
+      cameraText(progressCameraText(camera.Model, camera.Device_Version, camera.Device_Brand, place)),
+      keepClear(keepClear)
 {
     showDelay.setSingleShot(true);
     showDelay.setInterval(showAfterMs);
     connect(&showDelay, &QTimer::timeout, this, &UpdateProgress::showDialog);
+    // Runs from the start, dialog or not: it also watches for the camera going.
     refreshTimer.setInterval(refreshEveryMs);
     connect(&refreshTimer, &QTimer::timeout, this, &UpdateProgress::refreshDialog);
+    refreshTimer.start();
+    clock.start();
 }
 
 UpdateProgress::~UpdateProgress()
@@ -70,9 +58,17 @@ UpdateProgress::~UpdateProgress()
 
 void UpdateProgress::report(UpdatePhase newPhase, qint64 newDone, qint64 newTotal)
 {
-    // Each phase gets its own half second before the dialog is worth showing.
-    if (!dialog && (!started || newPhase != phase))
-        showDelay.start();
+    const qint64 now = clock.elapsed();
+    if (!started || newPhase != phase) {
+        // Each phase gets its own half second before the dialog is worth showing.
+        if (!dialog)
+            showDelay.start();
+        phaseStartMs = now;
+        lastDataMs = now;
+        rate.reset();
+    }
+    if (newDone != done)
+        lastDataMs = now;
     started = true;
     phase = newPhase;
     done = newDone;
@@ -96,7 +92,7 @@ void UpdateProgress::showDialog()
         return;
     dialog = new UnclosableProgressDialog(window);
     dialog->setWindowModality(Qt::WindowModal);
-    dialog->setWindowTitle(tr("Updating"));
+    dialog->setWindowTitle(tr("Updating camera firmware"));
     // An update cannot be stopped half way without leaving the camera worse off.
     dialog->setCancelButton(nullptr);
     dialog->setAutoClose(false);
@@ -105,20 +101,56 @@ void UpdateProgress::showDialog()
     dialog->setRange(0, barSteps);
     refreshDialog();
     dialog->show();
-    refreshTimer.start();
+    placeDialog();
 }
 
 void UpdateProgress::refreshDialog()
 {
+    const qint64 now = clock.elapsed();
+    if (started)
+        rate.sample(now, done);
+    // Detection empties the record's destination on the first pass that misses the
+    // camera; waiting on for a download it can no longer receive helps no one.
+    if (!gone && camera.Update_Path.isEmpty()) {
+        gone = true;
+        showDialog();
+        emit cameraLost();
+    }
     if (!dialog)
         return;
-    dialog->setLabelText(phaseText(phase) + QLatin1Char('\n') + amountText(done, total));
+    TransferState state;
+    state.phase = phase;
+    state.done = done;
+    state.total = total;
+    state.bytesPerSecond = rate.bytesPerSecond();
+    state.elapsedMs = now - phaseStartMs;
+    state.silentMs = now - lastDataMs;
+    state.giveUpMs = networkIdleTimeoutMs();
+    state.cameraGone = gone;
+    dialog->setLabelText(cameraText + QLatin1Char('\n') + progressStepText(state));
     if (total > 0) {
         dialog->setMaximum(barSteps);
         dialog->setValue(int(qBound<qint64>(0, done * barSteps / total, barSteps)));
     } else {
-        // A busy bar while the size is unknown.
+        // A busy bar while the size is unknown, and through the adb push.
         dialog->setMaximum(0);
         dialog->setValue(0);
     }
+}
+
+void UpdateProgress::placeDialog()
+{
+    // Qt centres the dialog on the window, often right over the camera's row: move it
+    // below the row, or above it when there is no room below.
+    const QRect frame = dialog->frameGeometry();
+    if (keepClear.isEmpty() || !frame.intersects(keepClear))
+        return;
+    const QScreen *screen = dialog->screen() ? dialog->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen->availableGeometry();
+    QPoint topLeft(frame.x(), keepClear.bottom() + rowMargin);
+    if (topLeft.y() + frame.height() > room.bottom())
+        topLeft.setY(keepClear.top() - rowMargin - frame.height());
+    if (topLeft.y() < room.top())
+        return;
+    dialog->move(topLeft);
 }

@@ -9,14 +9,17 @@
 #include "update/firmwaredownload.h"
 #include "update/installoutcome.h"
 #include "update/offthread.h"
+#include "update/stoprequest.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QTemporaryFile>
 
 namespace {
-constexpr qint64 progressStepBytes = 1024 * 1024;
+// One posted event per readyRead would be thousands; the window looks a few times a second.
+constexpr qint64 progressEveryMs = 100;
 
 void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError error)
 {
@@ -24,8 +27,9 @@ void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError 
 }
 }
 
-FirmwareInstaller::FirmwareInstaller(FirmwareCache &cache, PhaseProgress reporter, const AdbPushTimeLimit &pushLimit)
-    : cache(cache), reporter(std::move(reporter)), pushLimit(pushLimit)
+FirmwareInstaller::FirmwareInstaller(FirmwareCache &cache, PhaseProgress reporter, const StopRequest &stop,
+                                     const AdbPushTimeLimit &pushLimit)
+    : cache(cache), reporter(std::move(reporter)), stop(stop), pushLimit(pushLimit)
 {
 }
 
@@ -36,8 +40,9 @@ int FirmwareInstaller::install(const ASSET_INFORMATION &device)
         return InstallOutcome::NoLink;
     }
     const VerifiedImage image = verifiedImage(device.Link, device.Checksum);
+    // A download stopped because the camera went is the camera's failure, not the link's.
     if (image.outcome != InstallOutcome::Installed)
-        return image.outcome;
+        return stop.isRaised() ? int(InstallOutcome::NotWritable) : image.outcome;
 
     // Detection may have moved the camera while the image came in: take the record
     // as it is now.
@@ -88,16 +93,19 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
     const QUrl url = QUrl::fromUserInput(link);
     const QString path = file->fileName();
     const PhaseProgress report = reporter;
-    const DownloadResult download = runOffGuiThread([url, path, report] {
-        qint64 reported = 0;
-        return downloadFirmwareToFile(url, path, [&reported, &report](qint64 received, qint64 total) {
-            // One posted event per readyRead would be thousands; a bar needs far fewer.
-            if (received - reported >= progressStepBytes || received == total) {
-                reported = received;
-                report(UpdatePhase::Downloading, received, total);
-            }
-        });
-    });
+    const DownloadResult download = runOffGuiThread(
+        [url, path, report] {
+            QElapsedTimer sinceReport;
+            return downloadFirmwareToFile(url, path, [&sinceReport, &report](qint64 received, qint64 total) {
+                // The first bytes always: a server that sends one burst and falls silent
+                // must not look as if it never answered.
+                if (!sinceReport.isValid() || sinceReport.hasExpired(progressEveryMs) || received == total) {
+                    sinceReport.start();
+                    report(UpdatePhase::Downloading, received, total);
+                }
+            });
+        },
+        &stop, &StopRequest::raised);
     if (!download.succeeded()) {
         logDownloadFailure(download.errorString, download.error);
         return {InstallOutcome::DownloadFailed, {}, {}, nullptr};

@@ -11,6 +11,7 @@
 struct ASSET_INFORMATION;
 class FirmwareCache;
 class QTemporaryFile;
+class StopRequest;
 
 // Brings the catalogue's firmware image onto one camera and says how that went, as an
 // InstallOutcome. The checks come in a fixed order: link, download, digest,
@@ -19,8 +20,10 @@ class QTemporaryFile;
 class FirmwareInstaller
 {
 public:
-    // The reporter is called from worker threads as well as this one.
-    FirmwareInstaller(FirmwareCache &cache, PhaseProgress reporter, const AdbPushTimeLimit &pushLimit = {});
+    // The reporter is called from worker threads as well as this one. A raised stop
+    // ends the download early; the camera is then reported as not writable.
+    FirmwareInstaller(FirmwareCache &cache, PhaseProgress reporter, const StopRequest &stop,
+                      const AdbPushTimeLimit &pushLimit = {});
 
     int install(const ASSET_INFORMATION &device);
 
@@ -41,5 +44,6 @@ private:
 
     FirmwareCache &cache;
     PhaseProgress reporter;
+    const StopRequest &stop;
     AdbPushTimeLimit pushLimit;
 };

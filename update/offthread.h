@@ -10,8 +10,12 @@
 // Runs work in a thread of its own and waits for its result in a local event loop, so
 // that the window keeps painting and the poll timer keeps ticking meanwhile. The work
 // gets its inputs by value and hands back a value: nothing is shared while it runs.
-template<typename Work>
-auto runOffGuiThread(Work work) -> std::invoke_result_t<Work>
+//
+// When stopSignal of stopper comes first, the wait ends early just the same: work that
+// can stop is asked to, and its result is whatever it makes of that.
+template<typename Work, typename Stopper = QObject, typename StopSignal = void (QObject::*)()>
+auto runOffGuiThread(Work work, const Stopper *stopper = nullptr, StopSignal stopSignal = nullptr)
+    -> std::invoke_result_t<Work>
 {
     using Result = std::invoke_result_t<Work>;
     std::packaged_task<Result()> task(std::move(work));
@@ -19,10 +23,12 @@ auto runOffGuiThread(Work work) -> std::invoke_result_t<Work>
     std::unique_ptr<QThread> thread(QThread::create(std::move(task)));
     QEventLoop loop;
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    if (stopper)
+        QObject::connect(stopper, stopSignal, &loop, &QEventLoop::quit);
     thread->start();
     loop.exec();
-    // The loop also ends when the application quits under it; the work still has to end,
-    // and work that can stop early is asked to.
+    // The loop also ends when the application quits under it, or on the stop signal;
+    // the work still has to end, and work that can stop early is asked to.
     if (!thread->isFinished())
         thread->requestInterruption();
     thread->wait();

@@ -180,20 +180,28 @@ private slots:
         QCOMPARE(rowTexts(w), QStringList({" TZ7000 - 5.920", " VEK - 1.2", " TZ4100 - 5.917"}));
     }
 
-    void changedVersionWaitsForTheNextRebuild()
+    void rowFollowsItsCamera()
     {
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K"), tz4100 = record("TZ4100", "TZ41");
         MainWindow w(nullptr, unreachableBase);
+        tz7000.Version = tz4100.Version = "5.930";
         plugIn(tz7000, "5.900");
-        w.handleDetection(&tz7000);
-
-        plugIn(tz7000, "5.920");
-        w.handleDetection(&tz7000);
-        QCOMPARE(rowTexts(w), QStringList({" TZ7000 - 5.900"}));
-
         plugIn(tz4100, "5.917");
+        w.handleDetection(&tz7000);
         w.handleDetection(&tz4100);
+        deviceView(w)->setCurrentRow(1);
+
+        plugIn(tz7000, "5.920", "ORVA");
+        w.handleDetection(&tz7000);
         QCOMPARE(rowTexts(w), QStringList({" TZ7000 - 5.920", " TZ4100 - 5.917"}));
+        QCOMPARE(deviceView(w)->currentRow(), 1);
+        QCOMPARE(deviceView(w)->item(0)->toolTip(),
+                 QString("Catalogue version: 5.930\nBrand reported: ORVA\nFound on: /media/card"));
+        tz4100.ADB_Device = true;
+        unplug(tz7000);
+        w.handleDetection(&tz7000);
+        QCOMPARE(deviceView(w)->item(0)->toolTip(), QString("Catalogue version: 5.930\nBrand reported: none\nFound on: USB debugging"));
+        QCOMPARE(deviceView(w)->currentRow(), 0);
     }
 };
 

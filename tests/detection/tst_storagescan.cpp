@@ -184,17 +184,22 @@ private slots:
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K");
         Cards cards;
         MainWindow w(nullptr, unreachableBase);
-        const QString first = cards.mount("first"), second = cards.mount("second");
-        QVERIFY(!first.isEmpty() && !second.isEmpty());
-        QVERIFY(!makeCard(first, "TZ7K", "5.901\n", true).isEmpty());
-        QVERIFY(!makeCard(second, "TZ7K", "5.902\n", true).isEmpty());
+        const QString first = cards.mount("first");
+        QVERIFY(!first.isEmpty() && !makeCard(first, "TZ7K", "5.901\n", true).isEmpty());
+        scan(w, tz7000);
+        QCOMPARE(rowTexts(w), QStringList({" TZ7000 - 5.901"}));
+        const QString second = cards.mount("second");
+        QVERIFY(!second.isEmpty() && !makeCard(second, "TZ7K", "5.902\n", true).isEmpty());
         QVERIFY(volumePosition(first) >= 0 && volumePosition(second) >= 0);
         const bool secondIsLater = volumePosition(second) > volumePosition(first);
 
         scan(w, tz7000);
         QCOMPARE(tz7000.Device_Version, QString(secondIsLater ? "5.902" : "5.901"));
         QVERIFY(tz7000.Update_Path.startsWith((secondIsLater ? second : first) + "/DCIM/"));
-        QCOMPARE(rowTexts(w).size(), 1);
+        // The one row shows the card an update from it would go to.
+        QCOMPARE(rowTexts(w), QStringList({" TZ7000 - " + tz7000.Device_Version}));
+        const QString toolTip = w.findChild<QListWidget *>("lw_DeviceView")->item(0)->toolTip();
+        QVERIFY2(toolTip.endsWith("Found on: " + (secondIsLater ? second : first)), qPrintable(toolTip));
     }
 };
 

@@ -28,6 +28,10 @@ function(vek_add_test)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
+    # The window starts an adb server when it is made: the scripted adb, which answers
+    # a test that gave it no state as an adb without a camera would, stands in for a
+    # real one the machine may have, and whose server other programs may be using.
+    set(fake_adb_first "PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH}")
     set_tests_properties(${target} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH};${ARG_ENV}"
         TIMEOUT ${ARG_TIMEOUT}

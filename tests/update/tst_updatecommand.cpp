@@ -2,6 +2,8 @@
 // wait cursor, the progress dialog, "Update All" and the double-click.
 
 #include "app/mainwindow.h"
+#include "outside/networkrequest.h"
+#include "update/progresstext.h"
 #include "httpsserver.h"
 #include "messageboxwatcher.h"
 #include "updatefixture.h"
@@ -47,6 +49,7 @@ private slots:
         server.serve("/fw/image.bin", image);
         server.failWithStatus("/fw/gone.bin", 404);
         server.serveSlowly("/fw/slow.bin", image, 16 * 1024, 100);
+        server.stallAfter("/fw/stalled.bin", image, 64 * 1024);
     }
 
     void oneExactBoxPerOutcome_data()
@@ -62,9 +65,11 @@ private slots:
         QTest::newRow("-2") << "no link" << "TZ41 - Update Error" << "The required link is not populated.\n" + persists;
         QTest::newRow("-3") << "HTTP error" << "TZ41 - Update Error"
                             << "The required link cannot be reached. BASE could be experiencing issues.\n" + persists;
-        QTest::newRow("-4") << "no folder" << "TZ41 - Update Error"
-                            << "Device is currently not writable.\nEnsure the SD card is not full or corrupted and "
-                               "try again.\n" + persists;
+        const QString notWritable = "Device is currently not writable.\nEnsure the SD card is not full or corrupted and "
+                                    "try again.\n" + persists;
+        QTest::newRow("-4") << "no folder" << "TZ41 - Update Error" << notWritable;
+        // Pulled while its server is silent: the download stops at once instead of timing out.
+        QTest::newRow("-4 unplugged") << "unplugged" << "TZ41 - Update Error" << notWritable;
         QTest::newRow("-5") << "mismatch" << "TZ41 - Update Error"
                             << "Firmware file downloaded but checksum mismatch occured.\nPlease ensure you have "
                                "proper internet connection and try again.\n" + persists;
@@ -74,7 +79,8 @@ private slots:
         QFETCH(QString, situation);
         QFETCH(QString, title);
         QFETCH(QString, text);
-        ASSET_INFORMATION tz4100 = camera("TZ4100", "TZ41", situation == "HTTP error" ? "/fw/gone.bin" : "/fw/image.bin");
+        const QString route = situation == "HTTP error" ? "/fw/gone.bin" : situation == "unplugged" ? "/fw/stalled.bin" : "/fw/image.bin";
+        ASSET_INFORMATION tz4100 = camera("TZ4100", "TZ41", route);
         if (situation == "up to date")
             tz4100.Device_Version = tz4100.Version;
         if (situation == "no link")
@@ -89,6 +95,11 @@ private slots:
             qputenv("PATH", QFile::encodeName(scratch.filePath("no-programs-here")));
         const QString base = server.origin() + "/fw";
         MainWindow w(nullptr, base);
+        if (situation == "unplugged") {
+            // A server silent for a day: only the pulled card can end this update.
+            setNetworkIdleTimeoutMs(24 * 3600 * 1000);
+            QTimer::singleShot(300, &w, [&tz4100] { tz4100.Update_Path.clear(); });
+        }
         MessageBoxWatcher watcher;
         bool cursorSet = true;
         Qt::CursorShape cursorUnderBox = Qt::BitmapCursor;
@@ -97,7 +108,7 @@ private slots:
             cursorUnderBox = w.cursor().shape();
         });
         const int requestsBefore = server.requestLog().size();
-        if (situation == "no link" || situation == "HTTP error")
+        if (situation == "no link" || situation == "HTTP error" || situation == "unplugged")
             QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Failure"));
 
         w.updateDevice(&tz4100);
@@ -119,29 +130,73 @@ private slots:
             QVERIFY(fileBytes(tz4100.Update_Path) == image);
     }
 
-    void progressShowsDuringASlowUpdateAndGoesBeforeTheBox()
+    // A throttled download, then one that stalls, as "Update All" runs them: what the
+    // progress window says about them, in the order it says it.
+    void progressTellsCameraAmountAndStall()
     {
-        ASSET_INFORMATION tz4100 = camera("TZ4100", "TZ41", "/fw/slow.bin");
+        ASSET_INFORMATION tz4100 = camera("TZ4100", "TZ41", "/fw/slow.bin"), tz7000 = camera("TZ7000", "TZ7K", "/fw/stalled.bin");
+        tz4100.Device_Brand = "ORVA";
+        setNetworkIdleTimeoutMs(4500);
         MainWindow w(nullptr, server.origin() + "/fw");
+        w.handleDetection(&tz4100);
+        w.handleDetection(&tz7000);
         MessageBoxWatcher watcher;
-        QString label;
-        Qt::CursorShape cursorUnderProgress = Qt::ArrowCursor;
+        QStringList seen;
+        bool waitCursor = true;
         QTimer look;
         connect(&look, &QTimer::timeout, this, [&] {
-            if (auto *dialog = w.findChild<QProgressDialog *>(); dialog && dialog->isVisible() && label.isEmpty()) {
-                label = dialog->labelText();
-                cursorUnderProgress = w.cursor().shape();
+            if (auto *dialog = w.findChild<QProgressDialog *>(); dialog && dialog->isVisible()) {
+                seen << dialog->windowTitle() + ": " + dialog->labelText();
+                waitCursor &= w.cursor().shape() == Qt::WaitCursor;
             }
         });
         look.start(50);
-        bool progressUnderBox = true;
-        watcher.setOnShown([&](const MessageBoxWatcher::SeenBox &) { progressUnderBox = progressDialogVisible(); });
+        bool progressUnderBox = false;
+        watcher.setOnShown([&](const MessageBoxWatcher::SeenBox &) { progressUnderBox |= progressDialogVisible(); });
 
-        w.updateDevice(&tz4100);
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Failure"));
+        QTest::mouseClick(w.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+        setNetworkIdleTimeoutMs(1500);
         QCOMPARE(watcher.boxes().value(0).title, QString("TZ4100 - Update Successful"));
-        QVERIFY2(label.startsWith("Downloading the firmware\n"), qPrintable(label));
-        QCOMPARE(cursorUnderProgress, Qt::WaitCursor);
-        QVERIFY(!progressUnderBox);
+        QCOMPARE(watcher.boxes().value(1).title, QString("TZ7K - Update Error"));
+        QVERIFY(waitCursor && !progressUnderBox);
+        QStringList steps = seen.filter(QRegularExpression("B of 256.0 kB|No data for"));
+        steps.replaceInStrings(QRegularExpression("[^\\n]*(B of 256.0 kB|No data for).*"), "\\1");
+        steps.removeDuplicates();
+        const QString first = "Updating camera firmware: TZ4100 - 5.910 (ORVA), camera 1 of 2\nDownloading the firmware\n";
+        const QString second = "Updating camera firmware: TZ7000 - 5.910, camera 2 of 2\nDownloading the firmware\n";
+        QCOMPARE(steps.join(" | "), QStringList({first + "B of 256.0 kB", second + "B of 256.0 kB", second + "No data for"}).join(" | "));
+    }
+
+    void progressText_data()
+    {
+        QTest::addColumn<int>("phase");
+        QTest::addColumn<qint64>("done");
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<qint64>("silentMs");
+        QTest::addColumn<QString>("text");
+        const int download = int(UpdatePhase::Downloading);
+        QTest::newRow("size known") << download << 1572864LL << 6291456LL << 204800.0 << 0LL
+                                    << "Downloading the firmware\n1.5 MB of 6.0 MB at 200.0 kB/s, 24 s left";
+        QTest::newRow("size unknown") << download << 300000LL << -1LL << 0.0 << 0LL << "Downloading the firmware\n293.0 kB";
+        QTest::newRow("nothing yet") << download << 0LL << -1LL << 0.0 << 2000LL << "Downloading the firmware\n1 min 15 s elapsed";
+        QTest::newRow("stalled") << download << 1572864LL << 6291456LL << 1000.0 << 8000LL
+                                 << "Downloading the firmware\nNo data for 8 s: the download gives up in 22 s";
+        QTest::newRow("adb push") << int(UpdatePhase::Pushing) << 0LL << -1LL << 0.0 << 75000LL
+                                  << "Pushing the firmware to the camera\n1 min 15 s elapsed";
+        QTest::newRow("camera gone") << -1 << 0LL << -1LL << 0.0 << 0LL << "The camera was unplugged: the update stops.";
+    }
+    void progressText()
+    {
+        QFETCH(int, phase);
+        QFETCH(qint64, done);
+        QFETCH(qint64, total);
+        QFETCH(double, rate);
+        QFETCH(qint64, silentMs);
+        QFETCH(QString, text);
+        const TransferState state{UpdatePhase(qMax(phase, 0)), done, total, rate, 75000, silentMs, 30000, phase < 0};
+        QCOMPARE(progressStepText(state), text);
     }
 
     void updateAllGivesEveryCameraItsBoxInListOrder()

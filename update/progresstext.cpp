@@ -1,0 +1,94 @@
+#include "update/progresstext.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+constexpr qint64 rateWindowMs = 3000;
+// Long enough that a slow link's gaps between chunks do not raise the alarm.
+constexpr qint64 stallNoticeMs = 3000;
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("UpdateProgress", text);
+}
+
+QString phaseText(UpdatePhase phase)
+{
+    switch (phase) {
+    case UpdatePhase::Downloading:
+        return tr("Downloading the firmware");
+    case UpdatePhase::Verifying:
+        return tr("Verifying the firmware");
+    case UpdatePhase::Writing:
+        return tr("Writing the firmware");
+    case UpdatePhase::VerifyingCard:
+        return tr("Verifying the card");
+    case UpdatePhase::Pushing:
+        return tr("Pushing the firmware to the camera");
+    }
+    return QString();
+}
+
+// Whole seconds, rounded up, so a countdown never shows 0 s while time is left.
+QString durationText(qint64 ms)
+{
+    const qint64 seconds = (qMax<qint64>(ms, 0) + 999) / 1000;
+    if (seconds < 60)
+        return tr("%1 s").arg(seconds);
+    return tr("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString sizeText(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+}
+
+QString progressCameraText(const QString &model, const QString &version, const QString &brand, UpdateRunPlace place)
+{
+    QString text = model + " - " + version;
+    if (!brand.isEmpty())
+        text += " (" + brand + ")";
+    if (place.count > 0)
+        text += tr(", camera %1 of %2").arg(place.position).arg(place.count);
+    return text;
+}
+
+QString progressStepText(const TransferState &state)
+{
+    if (state.cameraGone)
+        return tr("The camera was unplugged: the update stops.");
+    QString text = phaseText(state.phase) + QLatin1Char('\n');
+    if (state.phase == UpdatePhase::Downloading && state.silentMs >= stallNoticeMs)
+        return text + tr("No data for %1: the download gives up in %2")
+                          .arg(durationText(state.silentMs), durationText(state.giveUpMs - state.silentMs));
+    if (state.total < 0 && state.done <= 0)
+        return text + tr("%1 elapsed").arg(durationText(state.elapsedMs));
+    if (state.total < 0)
+        text += sizeText(state.done);
+    else
+        text += tr("%1 of %2").arg(sizeText(state.done), sizeText(state.total));
+    if (state.bytesPerSecond <= 0)
+        return text;
+    text += tr(" at %1/s").arg(sizeText(qint64(state.bytesPerSecond)));
+    if (state.total >= state.done)
+        text += tr(", %1 left").arg(durationText(qint64(std::ceil((state.total - state.done) * 1000.0 / state.bytesPerSecond))));
+    return text;
+}
+
+void TransferRate::sample(qint64 atMs, qint64 done)
+{
+    samples.append({atMs, done});
+    while (samples.size() > 2 && samples.at(1).atMs <= atMs - rateWindowMs)
+        samples.removeFirst();
+}
+
+double TransferRate::bytesPerSecond() const
+{
+    if (samples.size() < 2 || samples.last().atMs <= samples.first().atMs)
+        return 0;
+    return (samples.last().done - samples.first().done) * 1000.0 / (samples.last().atMs - samples.first().atMs);
+}

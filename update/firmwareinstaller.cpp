@@ -1,6 +1,7 @@
 #include "update/firmwareinstaller.h"
 
 #include "catalogue/assetinformation.h"
+#include "detection/versionfile.h"
 #include "update/adbpush.h"
 #include "update/cardwriter.h"
 #include "update/checksum.h"
@@ -43,7 +44,7 @@ int FirmwareInstaller::install(const ASSET_INFORMATION &device)
     // Detection may have moved the camera while the image came in: take the record
     // as it is now.
     if (!device.ADB_Device)
-        return writeToCard(image, device.Update_Path);
+        return writeToCard(image, device.Update_Path, device.Model_Code);
     return pushOverAdb(image, device.Update_Path, device.Model_Code);
 }
 
@@ -109,9 +110,13 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
     return {InstallOutcome::Installed, path, download.digest, file};
 }
 
-int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &destination)
+int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &destination, const QString &modelCode)
 {
-    const CardWriteJob job{image.path, destination, image.digest};
+    // Detection put the image at a fixed place below the card's root; what stands
+    // before that place is the root.
+    const QString cardPath = CardLayout::updateImage(modelCode);
+    const QString cardRoot = destination.endsWith(cardPath) ? destination.chopped(cardPath.size()) : QString();
+    const CardWriteJob job{image.path, destination, cardRoot, image.digest};
     const PhaseProgress report = progress.reporterForWorkers();
     const CardWriteResult written = runOffGuiThread([job, report] { return writeImageToCard(job, report); });
     return written.placed ? InstallOutcome::Installed : InstallOutcome::NotWritable;

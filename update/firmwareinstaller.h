@@ -33,7 +33,7 @@ private:
     VerifiedImage verifiedImage(const QString &link, const QString &checksum);
     VerifiedImage cachedImage(const QString &link, const QString &checksum);
     VerifiedImage downloadedImage(const QString &link, const QString &checksum);
-    int writeToCard(const VerifiedImage &image, const QString &destination);
+    int writeToCard(const VerifiedImage &image, const QString &destination, const QString &modelCode);
     int pushOverAdb(const VerifiedImage &image, const QString &stagingPath, const QString &modelCode);
 
     FirmwareCache &cache;

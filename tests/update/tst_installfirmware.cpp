@@ -174,6 +174,7 @@ private slots:
         QTest::newRow("read-only card") << "read-only";
         QTest::newRow("card too small") << "small";
         QTest::newRow("no destination known") << "empty";
+        QTest::newRow("update folder links off the card") << "linked";
     }
     void unwritableDestinations()
     {
@@ -183,12 +184,24 @@ private slots:
         const QString imagePath = card(true, destination == "small" ? 2 * 1024 * 1024 : 16 * 1024 * 1024, hasFolder);
         if (destination == "read-only")
             QVERIFY(mounts.remountReadOnly(scratch.filePath("card" + QString::number(cards))));
+        // The link leads to the workstation's disk, where an hour-old file looks like a leftover.
+        QStringList files(imageName);
+        if (destination == "linked") {
+            const QString folder = QFileInfo(imagePath).path(), elsewhere = scratch.filePath("elsewhere");
+            QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(elsewhere) && QFile::link(elsewhere, folder));
+            files << imageName + ".a1B2c3";
+            for (const QString &name : files) {
+                QFile file(elsewhere + "/" + name);
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(oldImage) == oldImage.size()
+                        && file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+            }
+        }
         ASSET_INFORMATION asset = camera(destination == "empty" ? QString() : imagePath);
         MainWindow w(nullptr, server.origin() + "/fw");
 
         QCOMPARE(w.installFirmware(&asset), -4);
         QCOMPARE(fileBytes(imagePath), hasFolder ? oldImage : QByteArray());
-        QCOMPARE(filesIn(QFileInfo(imagePath).path()), hasFolder ? QStringList(imageName) : QStringList());
+        QCOMPARE(filesIn(QFileInfo(imagePath).path()), hasFolder ? files : QStringList());
     }
 
     // The corrupting card is a FUSE file system that inverts the first byte of every

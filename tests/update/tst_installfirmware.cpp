@@ -11,6 +11,7 @@
 #include "updatefixture.h"
 
 #include <QDirIterator>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -54,9 +55,11 @@ class InstallFirmwareTest : public QObject
     QStringList cachedImages() const
     {
         QStringList files;
-        QDirIterator it(scratch.filePath("tmp"), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files << it.next();
+        QDirIterator it(scratch.filePath("tmp/vek-updater"), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            if (!it.next().endsWith(".lock")) // the run's lock, there while the window is
+                files << it.filePath();
+        }
         return files;
     }
 
@@ -247,9 +250,25 @@ private slots:
     {
         const int requestsBefore = server.requestCount(route);
         ASSET_INFORMATION first = camera(card(false)), second = camera(card(false)), third = camera(card(false));
+        // Images of earlier runs: one killed (its lock names a process that is gone), one
+        // still running (this test holds its lock).
+        const QString runs = scratch.filePath("tmp/vek-updater"), killed = runs + "/run-killed", running = runs + "/run-running";
+        QVERIFY(QDir().mkpath(killed) && QDir().mkpath(running));
+        QLockFile runningLock(running + ".lock");
+        QVERIFY(runningLock.tryLock(0));
+        QProcess gone;
+        gone.start("sh", {"-c", "echo $$"});
+        QVERIFY(gone.waitForFinished());
+        QByteArray lock = fileBytes(running + ".lock");
+        QFile killedLock(killed + ".lock"), killedImage(killed + "/image-a1B2c3");
+        QVERIFY(killedLock.open(QIODevice::WriteOnly) && killedLock.write(lock.replace(0, lock.indexOf('\n'), gone.readAll().trimmed())));
+        QVERIFY(killedImage.open(QIODevice::WriteOnly) && killedImage.write(image) == image.size());
+        killedLock.close();
+        killedImage.close();
         {
             MainWindow w(nullptr, server.origin() + "/fw");
             QCOMPARE(w.installFirmware(&first), 0);
+            QVERIFY(!QFileInfo::exists(killed) && QFileInfo::exists(running));
             QCOMPARE(w.installFirmware(&second), 0);
             QCOMPARE(server.requestCount(route) - requestsBefore, 1);
 

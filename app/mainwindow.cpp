@@ -16,8 +16,8 @@ const QString builtInBaseUrl = QStringLiteral(VEK_BASE_URL);
 const QString bannerBrand = QStringLiteral("ORVA");
 }
 
-MainWindow::MainWindow(QWidget *parent, const QString &baseAddress)
-    : QMainWindow(parent)
+MainWindow::MainWindow(QWidget *parent, const QString &baseAddress, const DownloadLimits &downloadLimits)
+    : QMainWindow(parent), downloadLimits(downloadLimits)
 {
     workerThread = new QThread;
     scanner = new adbscanner;

@@ -3,6 +3,7 @@
 #include "catalogue/assetinformation.h"
 #include "detection/adbreading.h"
 #include "detection/mountedvolume.h"
+#include "update/firmwaredownload.h"
 
 #include <QJsonObject>
 #include <QMainWindow>
@@ -27,8 +28,10 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // An empty baseAddress means the maker's built-in firmware folder.
-    explicit MainWindow(QWidget *parent = nullptr, const QString &baseAddress = QString());
+    // An empty baseAddress means the maker's built-in firmware folder; downloadLimits
+    // bound what a firmware link may send.
+    explicit MainWindow(QWidget *parent = nullptr, const QString &baseAddress = QString(),
+                        const DownloadLimits &downloadLimits = {});
     ~MainWindow() override;
 
     void init();
@@ -80,6 +83,7 @@ private:
     QTimer *pollTimer = nullptr;
     QString baseUrl;
     QString configUrl;
+    DownloadLimits downloadLimits;
 
     std::unique_ptr<VolumeSource> volumeSource;
     // Volumes listed once at the start of a poll pass and shared by its storage scans.

@@ -1,6 +1,7 @@
 #include "update/firmwareinstaller.h"
 
 #include "catalogue/assetinformation.h"
+#include "catalogue/networkrequest.h"
 #include "detection/versionfile.h"
 #include "update/adbpush.h"
 #include "update/cardwriter.h"
@@ -24,10 +25,16 @@ void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError 
 {
     qDebug() << "Failure" << errorString << " Error:" << error;
 }
+
+// Not the network's fault: a network error name would send support the wrong way.
+void logStorageFailure(const QString &why)
+{
+    qDebug() << "Failure - the workstation's temporary folder cannot hold the image:" << why;
+}
 }
 
-FirmwareInstaller::FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress)
-    : cache(cache), progress(progress)
+FirmwareInstaller::FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress, const DownloadLimits &limits)
+    : cache(cache), progress(progress), limits(limits)
 {
 }
 
@@ -76,10 +83,15 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::cachedImage(const QString &l
 
 FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QString &link, const QString &checksum)
 {
+    QString refusal;
+    const QUrl url = httpsUrlFromLink(link, &refusal);
+    if (url.isEmpty()) {
+        logDownloadFailure(refusal, QNetworkReply::ProtocolUnknownError);
+        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
+    }
     std::shared_ptr<QTemporaryFile> file = cache.newDownloadFile();
     if (!file) {
-        logDownloadFailure(QStringLiteral("No room for the download in ") + QDir::tempPath(),
-                           QNetworkReply::UnknownNetworkError);
+        logStorageFailure(QStringLiteral("no file can be made in ") + QDir::tempPath());
         return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
     }
     // The worker writes the file by its name; this object keeps the name for the cache.
@@ -87,12 +99,12 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
     progress.report(UpdatePhase::Downloading, 0, -1);
     // Hashing and writing hundreds of MiB take a good share of a core: in the GUI
     // thread, on a busy machine, that made the window miss its turn for 100 ms at a time.
-    const QUrl url = QUrl::fromUserInput(link);
     const QString path = file->fileName();
     const PhaseProgress report = progress.reporterForWorkers();
-    const DownloadResult download = runOffGuiThread([url, path, report] {
+    const DownloadLimits limits = this->limits;
+    const DownloadResult download = runOffGuiThread([url, path, limits, report] {
         qint64 reported = 0;
-        return downloadFirmwareToFile(url, path, [&reported, &report](qint64 received, qint64 total) {
+        return downloadFirmwareToFile(url, path, limits, [&reported, &report](qint64 received, qint64 total) {
             // One posted event per readyRead would be thousands; a bar needs far fewer.
             if (received - reported >= progressStepBytes || received == total) {
                 reported = received;
@@ -100,6 +112,10 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
             }
         });
     });
+    if (download.storageFailed) {
+        logStorageFailure(download.errorString);
+        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
+    }
     if (!download.succeeded()) {
         logDownloadFailure(download.errorString, download.error);
         return {InstallOutcome::DownloadFailed, {}, {}, nullptr};

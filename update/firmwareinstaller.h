@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update/firmwaredownload.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,7 +19,7 @@ class UpdateProgress;
 class FirmwareInstaller
 {
 public:
-    FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress);
+    FirmwareInstaller(FirmwareCache &cache, UpdateProgress &progress, const DownloadLimits &limits = {});
 
     int install(const ASSET_INFORMATION &device);
 
@@ -38,4 +40,5 @@ private:
 
     FirmwareCache &cache;
     UpdateProgress &progress;
+    const DownloadLimits limits;
 };

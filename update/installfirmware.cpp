@@ -9,7 +9,7 @@
 int MainWindow::installFirmware(ASSET_INFORMATION *asset)
 {
     UpdateProgress progress(this);
-    FirmwareInstaller installer(*firmwareCache, progress);
+    FirmwareInstaller installer(*firmwareCache, progress, downloadLimits);
     return installer.install(*asset);
 }
 

@@ -25,7 +25,8 @@ std::unique_ptr<QLockFile> runLock(const QString &runFolder)
 
 void removeAbandonedRuns(const QString &runs)
 {
-    const QStringList folders = QDir(runs).entryList({QStringLiteral("run-*")}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
+    const QStringList folders =
+        QDir(runs).entryList({QStringLiteral("run-*")}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
     for (const QString &name : folders) {
         const QString run = runs + '/' + name;
         const std::unique_ptr<QLockFile> lock = runLock(run);

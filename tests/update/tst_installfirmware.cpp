@@ -149,20 +149,20 @@ private slots:
         QTest::newRow("dropped connection") << "/fw/dropped.bin" << right << -3 << failure.arg("RemoteHostClosedError");
         QTest::newRow("redirect to http") << "/fw/insecure.bin" << right << -3 << failure.arg("InsecureRedirectError");
         QTest::newRow("redirect to a file") << "/fw/to-file.bin" << right << -3 << failure.arg("ProtocolUnknownError");
-        const QString refused = QStringLiteral("^Failure \"Refused the link: %1\"  Error: QNetworkReply::ProtocolUnknownError$");
+        const QString refused = "^Failure \"Refused the link: %1\"  Error: QNetworkReply::ProtocolUnknownError$";
+        const QString cut = "^Failure \"%1.*\"  Error: QNetworkReply::OperationCanceledError$";
         QTest::newRow("http link") << server.url(route).replace("https:", "http:") << right << -3
                                    << refused.arg("its scheme is http, only https is used");
         QTest::newRow("file link") << "file://" + QCoreApplication::applicationFilePath() << right << -3
                                    << refused.arg("its scheme is file, only https is used");
-        QTest::newRow("no scheme") << "127.0.0.1" + route << right << -3 << refused.arg("it names no scheme, only https is used");
+        QTest::newRow("no scheme") << "127.0.0.1" + route << right << -3
+                                   << refused.arg("it names no scheme, only https is used");
         QTest::newRow("bare path") << QCoreApplication::applicationFilePath() << right << -3
                                    << refused.arg("it names no scheme, only https is used");
-        QTest::newRow("body over the bound") << "/fw/huge.bin" << right << -3
-                                             << "^Failure \"The server sends more than .*\"  Error: QNetworkReply::OperationCanceledError$";
-        QTest::newRow("trickling server") << "/fw/trickle.bin" << right << -3
-                                          << "^Failure \"The server sent under .*\"  Error: QNetworkReply::OperationCanceledError$";
+        QTest::newRow("body over the bound") << "/fw/huge.bin" << right << -3 << cut.arg("The server sends more than ");
+        QTest::newRow("trickling server") << "/fw/trickle.bin" << right << -3 << cut.arg("The server sent under ");
         QTest::newRow("temporary folder full") << route << right << -3
-                                               << "^Failure - the workstation's temporary folder cannot hold the image: \".*\"$";
+                                               << "^Failure - the workstation's temporary folder cannot hold the image";
         QTest::newRow("checksum mismatch") << route << checksumOf(oldImage) << -5 << "";
         QTest::newRow("checksum a digit short") << route << right.chopped(1) << -5 << "";
         QTest::newRow("checksum with a blank") << route << " " + right << -5 << "";
@@ -221,8 +221,9 @@ private slots:
             files << imageName + ".a1B2c3";
             for (const QString &name : files) {
                 QFile file(elsewhere + "/" + name);
+                const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
                 QVERIFY(file.open(QIODevice::WriteOnly) && file.write(oldImage) == oldImage.size()
-                        && file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+                        && file.setFileTime(hourAgo, QFileDevice::FileModificationTime));
             }
         }
         ASSET_INFORMATION asset = camera(destination == "empty" ? QString() : imagePath);
@@ -278,7 +279,8 @@ private slots:
         ASSET_INFORMATION first = camera(card(false)), second = camera(card(false)), third = camera(card(false));
         // Images of earlier runs: one killed (its lock names a process that is gone), one
         // still running (this test holds its lock).
-        const QString runs = scratch.filePath("tmp/vek-updater"), killed = runs + "/run-killed", running = runs + "/run-running";
+        const QString runs = scratch.filePath("tmp/vek-updater");
+        const QString killed = runs + "/run-killed", running = runs + "/run-running";
         QVERIFY(QDir().mkpath(killed) && QDir().mkpath(running));
         QLockFile runningLock(running + ".lock");
         QVERIFY(runningLock.tryLock(0));
@@ -287,7 +289,8 @@ private slots:
         QVERIFY(gone.waitForFinished());
         QByteArray lock = fileBytes(running + ".lock");
         QFile killedLock(killed + ".lock"), killedImage(killed + "/image-a1B2c3");
-        QVERIFY(killedLock.open(QIODevice::WriteOnly) && killedLock.write(lock.replace(0, lock.indexOf('\n'), gone.readAll().trimmed())));
+        lock.replace(0, lock.indexOf('\n'), gone.readAll().trimmed());
+        QVERIFY(killedLock.open(QIODevice::WriteOnly) && killedLock.write(lock) == lock.size());
         QVERIFY(killedImage.open(QIODevice::WriteOnly) && killedImage.write(image) == image.size());
         killedLock.close();
         killedImage.close();

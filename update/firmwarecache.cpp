@@ -45,7 +45,7 @@ FirmwareCache::~FirmwareCache()
     QDir(folder).removeRecursively();
     lock.reset();
     // Goes only when no other run is using it.
-    QDir().rmdir(runsFolder());
+    QDir().rmdir(QFileInfo(folder).path());
 }
 
 FirmwareCache::Key FirmwareCache::keyFor(const QString &link, const QString &checksum)

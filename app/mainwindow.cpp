@@ -17,8 +17,8 @@ const QString builtInBaseUrl = QStringLiteral(VEK_BASE_URL);
 const QString bannerBrand = QStringLiteral("ORVA");
 }
 
-MainWindow::MainWindow(QWidget *parent, const QString &baseAddress, const AdbPushTimeLimit &pushLimit)
-    : QMainWindow(parent), pushLimit(pushLimit)
+MainWindow::MainWindow(QWidget *parent, const QString &baseAddress, const InstallLimits &limits)
+    : QMainWindow(parent), limits(limits)
 {
     workerThread = new QThread;
     scanner = new adbscanner;

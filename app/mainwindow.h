@@ -4,7 +4,7 @@
 #include "catalogue/assetinformation.h"
 #include "detection/adbreading.h"
 #include "detection/mountedvolume.h"
-#include "update/adbpush.h"
+#include "update/installlimits.h"
 #include "update/progresstext.h"
 
 #include <QJsonObject>
@@ -30,9 +30,10 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // An empty baseAddress means the maker's built-in firmware folder.
+    // An empty baseAddress means the maker's built-in firmware folder; limits bound
+    // what a firmware link may send and how long a push may take.
     explicit MainWindow(QWidget *parent = nullptr, const QString &baseAddress = QString(),
-                        const AdbPushTimeLimit &pushLimit = AdbPushTimeLimit());
+                        const InstallLimits &limits = {});
     ~MainWindow() override;
 
     void init();
@@ -100,7 +101,7 @@ private:
     QVector<ShownRow> shownDevices;
     // The running update's place in "Update All", for the progress window to tell.
     UpdateRunPlace runPlace;
-    AdbPushTimeLimit pushLimit;
+    InstallLimits limits;
     // Set from the start of an update (or of Update All) until its last box is closed:
     // the window stays live meanwhile, and a second update would race the first for
     // the same camera.

@@ -1,6 +1,11 @@
 #include "detection/versionfile.h"
 
-#include <QFile>
+#include "detection/cardfileread.h"
+
+namespace {
+// A version file is two short lines: nothing past its first 4 KiB is ever needed.
+constexpr qint64 maxVersionFileBytes = 4 * 1024;
+}
 
 QString CardLayout::deviceFolder(const QString &modelCode)
 {
@@ -26,13 +31,9 @@ QString CardLayout::onVolume(const QString &volumeRoot, const QString &cardPath)
 
 QByteArray readCardVersionFile(const QString &volumeRoot, const QString &modelCode)
 {
-    // Opened without text translation: the parser wants the CR bytes as stored.
-    QFile file(CardLayout::onVolume(volumeRoot, CardLayout::versionFile(modelCode)));
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    if (file.size() == 0)
-        return QByteArray();
-    return file.readAll();
+    // Read as stored, CR bytes included: the parser wants them.
+    return readRegularFileHead(CardLayout::onVolume(volumeRoot, CardLayout::versionFile(modelCode)),
+                               maxVersionFileBytes);
 }
 
 bool brandMatches(const QString &catalogueBrand, const QString &cardBrand)

@@ -18,9 +18,9 @@ QString updateImage(const QString &modelCode);
 QString onVolume(const QString &volumeRoot, const QString &cardPath);
 }
 
-// The bytes of the camera's version file on the volume, or an empty array when it is
-// missing, unreadable, empty or not a file. Why nothing was read is not told: every
-// such card reads as one without a version.
+// The first 4 KiB of the camera's version file on the volume, or an empty array when
+// it is missing, unreadable, empty or not a regular file (a FIFO, a link, a folder).
+// Why nothing was read is not told: every such card reads as one without a version.
 QByteArray readCardVersionFile(const QString &volumeRoot, const QString &modelCode);
 
 // Whether a camera reporting cardBrand is the catalogue entry's: an entry without a

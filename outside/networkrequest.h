@@ -7,6 +7,12 @@
 // (https to http), and gives up when no data has moved for networkIdleTimeoutMs().
 QNetworkRequest makeServerRequest(const QUrl &url);
 
+// The address a catalogue link names, when it is an absolute https URL with a host.
+// Anything else (http, file, a bare path, text without a scheme) gives an empty QUrl
+// and, in refusal, why: a link comes from outside and must not reach the
+// workstation's own files or an unencrypted server.
+QUrl httpsUrlFromLink(const QString &link, QString *refusal);
+
 // 30 s in the program; tests shorten it so that a stalled server does not stall them.
 int networkIdleTimeoutMs();
 void setNetworkIdleTimeoutMs(int ms);

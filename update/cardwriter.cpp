@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <QTemporaryFile>
 #include <QThread>
 
@@ -16,13 +17,14 @@ constexpr qint64 leftoverAgeSecs = 10 * 60;
 
 // A card pulled during a write keeps its half-written temporary file, which nothing
 // could remove then. The next write to the card clears such leftovers; recent ones may
-// belong to another update of this camera that is still running, and stay.
+// belong to another update of this camera that is still running, and stay. Only the
+// writer's own files go: regular files, not links, named as its temporary files are.
 void removeStaleLeftovers(const QString &destinationPath)
 {
     const QFileInfo destination(destinationPath);
     const QDateTime cutoff = QDateTime::currentDateTimeUtc().addSecs(-leftoverAgeSecs);
-    const QFileInfoList leftovers =
-        destination.absoluteDir().entryInfoList({destination.fileName() + ".??????"}, QDir::Files | QDir::Hidden);
+    const QFileInfoList leftovers = destination.absoluteDir().entryInfoList(
+        {destination.fileName() + ".??????"}, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QFileInfo &leftover : leftovers) {
         if (leftover.lastModified().toUTC() < cutoff)
             QFile::remove(leftover.absoluteFilePath());
@@ -52,6 +54,23 @@ public:
 CardWriteResult failed(const QString &why)
 {
     return {false, why};
+}
+
+// The destination with its folder as the file system resolves it, or an empty string
+// when that folder is a link or lies anywhere but below the card's root on the card's
+// own volume: a card is outside input, and a link on it could send the image, and the
+// clean-up of leftovers, into the workstation's own folders.
+QString destinationOnCard(const QString &destinationPath, const QString &cardRoot)
+{
+    const QFileInfo destination(destinationPath);
+    const QFileInfo folder(destination.absolutePath());
+    if (cardRoot.isEmpty() || folder.isSymLink())
+        return QString();
+    const QString root = QFileInfo(cardRoot).canonicalFilePath(), resolved = folder.canonicalFilePath();
+    if (root.isEmpty() || resolved.isEmpty() || !resolved.startsWith(root.endsWith('/') ? root : root + '/')
+        || QStorageInfo(resolved).rootPath() != QStorageInfo(root).rootPath())
+        return QString();
+    return resolved + '/' + destination.fileName();
 }
 
 // The card's copy, written and flushed; returns the number of bytes it holds, or -1.
@@ -93,13 +112,16 @@ CardWriteResult writeImageToCard(const CardWriteJob &job, const PhaseProgress &p
 {
     if (job.destinationPath.isEmpty())
         return failed("no destination");
+    const QString destinationPath = destinationOnCard(job.destinationPath, job.cardRoot);
+    if (destinationPath.isEmpty())
+        return failed(QStringLiteral("the update folder is not on the card"));
     QFile image(job.imagePath);
     if (!image.open(QIODevice::ReadOnly))
         return failed("cannot open the image: " + image.errorString());
     const qint64 imageSize = image.size();
 
-    removeStaleLeftovers(job.destinationPath);
-    TemporaryImage temporary(job.destinationPath);
+    removeStaleLeftovers(destinationPath);
+    TemporaryImage temporary(destinationPath);
     if (!temporary.file.open())
         return failed("cannot create a file in the update folder: " + temporary.file.errorString());
     // A temporary file is private to its owner; the image is not.
@@ -124,9 +146,9 @@ CardWriteResult writeImageToCard(const CardWriteJob &job, const PhaseProgress &p
     if (readBack.size != written || readBack.digest != job.digest)
         return failed(QStringLiteral("the card returned other bytes than were written"));
 
-    if (!replaceFileAtomically(temporaryPath, job.destinationPath))
+    if (!replaceFileAtomically(temporaryPath, destinationPath))
         return failed(QStringLiteral("cannot rename the image into place"));
     temporary.kept = true;
-    flushFolderToMedium(QFileInfo(job.destinationPath).absolutePath());
+    flushFolderToMedium(QFileInfo(destinationPath).absolutePath());
     return {true, QString()};
 }

@@ -9,6 +9,7 @@ struct CardWriteJob
 {
     QString imagePath;       // a verified image on the workstation
     QString destinationPath; // {code}UPDT.BIN in the card's update folder
+    QString cardRoot;        // the card's root; the update folder must lie on the card below it
     QByteArray digest;       // what the image hashes to
 };
 
@@ -22,5 +23,7 @@ struct CardWriteResult
 // written under a temporary name beside the destination, flushed to the card, read
 // back from the card and compared, and only then renamed over any existing image.
 // On any failure the temporary file is removed and an existing image stays as it was.
+// An update folder that is a symbolic link, or that leads off the card by any other
+// way, is refused before anything is written or removed.
 // Blocks; meant for a worker thread.
 CardWriteResult writeImageToCard(const CardWriteJob &job, const PhaseProgress &progress = {});

@@ -6,12 +6,18 @@
 
 #include <memory>
 
-class QTemporaryDir;
+class QLockFile;
 class QTemporaryFile;
 
 // The firmware images this run has downloaded and verified, one per link and
 // checksum, so that the second camera of a model needs no download. Images live in
-// a private temporary folder that goes when the cache goes, at the end of the run.
+// a private folder that goes when the cache goes, at the end of the run.
+//
+// Every run keeps its images in a folder of its own below one known folder in the
+// workstation's temporary folder, and holds a lock file beside it while it runs. A
+// run ended by a signal, a logout or a crash cannot remove its folder; the next run
+// that downloads removes every folder whose lock no live process holds, and never
+// one of an updater still running.
 //
 // Only an image whose digest matched the catalogue is kept. A kept file can still
 // rot on disk, so whoever takes one checks it again before use and drops it when it
@@ -44,6 +50,7 @@ private:
     static Key keyFor(const QString &link, const QString &checksum);
     bool ensureFolder();
 
-    std::unique_ptr<QTemporaryDir> folder;
+    QString folder; // empty until the first download
+    std::unique_ptr<QLockFile> lock;
     QHash<Key, QString> images;
 };

@@ -58,7 +58,8 @@ qint64 announcedSize(const QNetworkReply &reply)
 }
 }
 
-DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const DownloadProgress &progress)
+DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const DownloadLimits &limits,
+                                const DownloadProgress &progress)
 {
     QEventLoop loop;
     QNetworkAccessManager manager;
@@ -67,9 +68,21 @@ DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const Downlo
     std::unique_ptr<QNetworkReply> reply(manager.get(makeServerRequest(url)));
     reply->setReadBufferSize(replyBufferBytes);
     BodySink sink(*reply, target);
-    QString storageFailure;
+    QString storageFailure, limitBroken;
+    const auto breakOff = [&reply, &limitBroken](const QString &why) {
+        limitBroken = why;
+        reply->abort();
+    };
+    // Checked when the headers come, so that a body announced too large is never read.
+    const auto overBound = [&] {
+        if (announcedSize(*reply) <= limits.maxBytes && sink.received + reply->bytesAvailable() <= limits.maxBytes)
+            return false;
+        breakOff(QStringLiteral("The server sends more than the largest image, %1 bytes").arg(limits.maxBytes));
+        return true;
+    };
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, overBound);
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        if (!storageFailure.isEmpty())
+        if (!storageFailure.isEmpty() || !limitBroken.isEmpty() || overBound())
             return;
         if (!sink.drain()) {
             storageFailure = "Could not keep the downloaded image: " + target.errorString();
@@ -79,6 +92,20 @@ DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const Downlo
         if (progress)
             progress(sink.received, announcedSize(*reply));
     });
+
+    // The idle timeout never fires for a server that sends a byte now and then.
+    QTimer rateCheck;
+    qint64 receivedBeforeWindow = 0;
+    QObject::connect(&rateCheck, &QTimer::timeout, &loop, [&] {
+        if (!limitBroken.isEmpty())
+            return;
+        if (sink.received + reply->bytesAvailable() - receivedBeforeWindow < limits.minBytesPerWindow)
+            breakOff(QStringLiteral("The server sent under %1 bytes in %2 ms")
+                         .arg(limits.minBytesPerWindow)
+                         .arg(limits.rateWindowMs));
+        receivedBeforeWindow = sink.received + reply->bytesAvailable();
+    });
+    rateCheck.start(limits.rateWindowMs);
 
     QTimer interruptionCheck;
     QObject::connect(&interruptionCheck, &QTimer::timeout, &loop, [&loop] {
@@ -94,11 +121,18 @@ DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const Downlo
         reply->abort();
 
     DownloadResult result;
-    if (storageFailure.isEmpty() && reply->error() == QNetworkReply::NoError && !sink.drain())
+    if (storageFailure.isEmpty() && limitBroken.isEmpty() && reply->error() == QNetworkReply::NoError
+        && !overBound() && !sink.drain())
         storageFailure = "Could not keep the downloaded image: " + target.errorString();
     if (!storageFailure.isEmpty()) {
         result.error = QNetworkReply::OperationCanceledError;
         result.errorString = storageFailure;
+        result.storageFailed = true;
+        return result;
+    }
+    if (!limitBroken.isEmpty()) {
+        result.error = QNetworkReply::OperationCanceledError;
+        result.errorString = limitBroken;
         return result;
     }
     result.error = reply->error();
@@ -110,7 +144,8 @@ DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const Downlo
     return result;
 }
 
-DownloadResult downloadFirmwareToFile(const QUrl &url, const QString &path, const DownloadProgress &progress)
+DownloadResult downloadFirmwareToFile(const QUrl &url, const QString &path, const DownloadLimits &limits,
+                                      const DownloadProgress &progress)
 {
     const QString cannotKeep = QStringLiteral("Could not keep the downloaded image: ");
     QFile file(path);
@@ -118,12 +153,14 @@ DownloadResult downloadFirmwareToFile(const QUrl &url, const QString &path, cons
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         result.error = QNetworkReply::UnknownNetworkError;
         result.errorString = cannotKeep + file.errorString();
+        result.storageFailed = true;
         return result;
     }
-    result = downloadFirmware(url, file, progress);
+    result = downloadFirmware(url, file, limits, progress);
     if (result.succeeded() && !file.flush()) {
         result.error = QNetworkReply::UnknownNetworkError;
         result.errorString = cannotKeep + file.errorString();
+        result.storageFailed = true;
     }
     return result;
 }

@@ -1,6 +1,8 @@
 #include "update/firmwareinstaller.h"
 
 #include "catalogue/assetinformation.h"
+#include "outside/networkrequest.h"
+#include "detection/versionfile.h"
 #include "update/adbpush.h"
 #include "update/cardwriter.h"
 #include "update/checksum.h"
@@ -25,11 +27,17 @@ void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError 
 {
     qDebug() << "Failure" << errorString << " Error:" << error;
 }
+
+// Not the network's fault: a network error name would send support the wrong way.
+void logStorageFailure(const QString &why)
+{
+    qDebug() << "Failure - the workstation's temporary folder cannot hold the image:" << why;
+}
 }
 
 FirmwareInstaller::FirmwareInstaller(FirmwareCache &cache, PhaseProgress reporter, const StopRequest &stop,
-                                     const AdbPushTimeLimit &pushLimit)
-    : cache(cache), reporter(std::move(reporter)), stop(stop), pushLimit(pushLimit)
+                                     const InstallLimits &limits)
+    : cache(cache), reporter(std::move(reporter)), stop(stop), limits(limits)
 {
 }
 
@@ -47,7 +55,7 @@ int FirmwareInstaller::install(const ASSET_INFORMATION &device)
     // Detection may have moved the camera while the image came in: take the record
     // as it is now.
     if (!device.ADB_Device)
-        return writeToCard(image, device.Update_Path);
+        return writeToCard(image, device.Update_Path, device.Model_Code);
     return pushOverAdb(image, device.Update_Path, device.Model_Code);
 }
 
@@ -79,10 +87,15 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::cachedImage(const QString &l
 
 FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QString &link, const QString &checksum)
 {
+    QString refusal;
+    const QUrl url = httpsUrlFromLink(link, &refusal);
+    if (url.isEmpty()) {
+        logDownloadFailure(refusal, QNetworkReply::ProtocolUnknownError);
+        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
+    }
     std::shared_ptr<QTemporaryFile> file = cache.newDownloadFile();
     if (!file) {
-        logDownloadFailure(QStringLiteral("No room for the download in ") + QDir::tempPath(),
-                           QNetworkReply::UnknownNetworkError);
+        logStorageFailure(QStringLiteral("no file can be made in ") + QDir::tempPath());
         return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
     }
     // The worker writes the file by its name; this object keeps the name for the cache.
@@ -90,22 +103,27 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
     reporter(UpdatePhase::Downloading, 0, -1);
     // Hashing and writing hundreds of MiB take a good share of a core: in the GUI
     // thread, on a busy machine, that made the window miss its turn for 100 ms at a time.
-    const QUrl url = QUrl::fromUserInput(link);
     const QString path = file->fileName();
     const PhaseProgress report = reporter;
+    const DownloadLimits downloadLimits = limits.download;
     const DownloadResult download = runOffGuiThread(
-        [url, path, report] {
+        [url, path, downloadLimits, report] {
             QElapsedTimer sinceReport;
-            return downloadFirmwareToFile(url, path, [&sinceReport, &report](qint64 received, qint64 total) {
+            const auto onData = [&sinceReport, &report](qint64 received, qint64 total) {
                 // The first bytes always: a server that sends one burst and falls silent
                 // must not look as if it never answered.
                 if (!sinceReport.isValid() || sinceReport.hasExpired(progressEveryMs) || received == total) {
                     sinceReport.start();
                     report(UpdatePhase::Downloading, received, total);
                 }
-            });
+            };
+            return downloadFirmwareToFile(url, path, downloadLimits, onData);
         },
         &stop, &StopRequest::raised);
+    if (download.storageFailed) {
+        logStorageFailure(download.errorString);
+        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
+    }
     if (!download.succeeded()) {
         logDownloadFailure(download.errorString, download.error);
         return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
@@ -116,9 +134,13 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
     return {InstallOutcome::Installed, path, download.digest, file};
 }
 
-int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &destination)
+int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &destination, const QString &modelCode)
 {
-    const CardWriteJob job{image.path, destination, image.digest};
+    // Detection put the image at a fixed place below the card's root; what stands
+    // before that place is the root.
+    const QString cardPath = CardLayout::updateImage(modelCode);
+    const QString cardRoot = destination.endsWith(cardPath) ? destination.chopped(cardPath.size()) : QString();
+    const CardWriteJob job{image.path, destination, cardRoot, image.digest};
     const PhaseProgress report = reporter;
     const CardWriteResult written = runOffGuiThread([job, report] { return writeImageToCard(job, report); });
     return written.placed ? InstallOutcome::Installed : InstallOutcome::NotWritable;
@@ -127,7 +149,7 @@ int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &de
 int FirmwareInstaller::pushOverAdb(const VerifiedImage &image, const QString &stagingPath, const QString &modelCode)
 {
     const AdbPushJob job{image.path, stagingPath, "/mnt/SDCARD/DCIM/" + modelCode + "LOAD",
-                         pushLimit.forImage(QFileInfo(image.path).size())};
+                         limits.push.forImage(QFileInfo(image.path).size())};
     const PhaseProgress report = reporter;
     switch (runOffGuiThread([job, report] { return pushImageOverAdb(job, report); })) {
     case AdbPushOutcome::Pushed:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/adbpush.h"
+#include "update/installlimits.h"
 #include "update/updatephase.h"
 
 #include <QByteArray>
@@ -23,7 +23,7 @@ public:
     // The reporter is called from worker threads as well as this one. A raised stop
     // ends the download early; the camera is then reported as not writable.
     FirmwareInstaller(FirmwareCache &cache, PhaseProgress reporter, const StopRequest &stop,
-                      const AdbPushTimeLimit &pushLimit = {});
+                      const InstallLimits &limits = {});
 
     int install(const ASSET_INFORMATION &device);
 
@@ -39,11 +39,11 @@ private:
     VerifiedImage verifiedImage(const QString &link, const QString &checksum);
     VerifiedImage cachedImage(const QString &link, const QString &checksum);
     VerifiedImage downloadedImage(const QString &link, const QString &checksum);
-    int writeToCard(const VerifiedImage &image, const QString &destination);
+    int writeToCard(const VerifiedImage &image, const QString &destination, const QString &modelCode);
     int pushOverAdb(const VerifiedImage &image, const QString &stagingPath, const QString &modelCode);
 
     FirmwareCache &cache;
     PhaseProgress reporter;
     const StopRequest &stop;
-    AdbPushTimeLimit pushLimit;
+    const InstallLimits limits;
 };

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -74,6 +76,11 @@ private slots:
 
         QCOMPARE(readCardVersionFile(card.path(), "TZ41"), bytes);
         QCOMPARE(readCardVersionFile(card.path() + "/", "TZ41"), bytes);
+        // 1 GiB, sparse: only its head is read, never the whole.
+        QFile huge(card.path() + "/DCIM/100TZ41/.version");
+        QVERIFY(huge.resize(qint64(1) << 30));
+        QCOMPARE(readCardVersionFile(card.path(), "TZ41").left(bytes.size()), bytes);
+        QVERIFY(readCardVersionFile(card.path(), "TZ41").size() <= 64 * 1024);
     }
 
     void unreadableFilesReadAsNothing()
@@ -83,8 +90,13 @@ private slots:
         QVERIFY(writeFile(card.path() + "/DCIM/100EMPT/.version", QByteArray()));
         QVERIFY(QDir().mkpath(card.path() + "/DCIM/100FOLD/.version"));
         QVERIFY(QDir().mkpath(card.path() + "/DCIM/100NONE"));
+        // A FIFO would wait for a writer; a link may lead off the card.
+        QVERIFY(QDir().mkpath(card.path() + "/DCIM/100FIFO") && QDir().mkpath(card.path() + "/DCIM/100LINK"));
+        QCOMPARE(::mkfifo(QFile::encodeName(card.path() + "/DCIM/100FIFO/.version").constData(), 0644), 0);
+        QVERIFY(writeFile(card.path() + "/elsewhere", "5.917\nORVA\n"));
+        QVERIFY(QFile::link(card.path() + "/elsewhere", card.path() + "/DCIM/100LINK/.version"));
 
-        for (const QString code : {"EMPT", "FOLD", "NONE", "GONE"}) {
+        for (const QString code : {"EMPT", "FOLD", "NONE", "GONE", "FIFO", "LINK"}) {
             const QByteArray bytes = readCardVersionFile(card.path(), code);
             QVERIFY2(bytes.isEmpty(), qPrintable(code));
             QCOMPARE(VersionFileParser::instance()->getVersion(bytes), QString());

@@ -60,7 +60,7 @@ class FaultInjectionTest : public QObject
     {
         // A hung push is given up after 1.5 s rather than half a minute.
         auto w = std::make_unique<MainWindow>(nullptr, baseUrl.isEmpty() ? bench.baseUrl() : baseUrl,
-                                              AdbPushTimeLimit{1500, 0});
+                                              InstallLimits{{}, {1500, 0}});
         w->init();
         pollOnce(*w);
         return w;

@@ -103,7 +103,7 @@ QStringList Workbench::updaterFilesInDownloadFolder() const
 {
     // The updater's own folders only: other helpers keep their state here too.
     QStringList files;
-    const QStringList folders = QDir(downloadFolder()).entryList({"vek-updater-*"}, QDir::AllEntries | QDir::Hidden);
+    const QStringList folders = QDir(downloadFolder()).entryList({"vek-updater*"}, QDir::AllEntries | QDir::Hidden);
     for (const QString &folder : folders) {
         files << folder;
         QDirIterator it(QDir(downloadFolder()).filePath(folder), QDir::Files | QDir::Hidden | QDir::System,

@@ -11,6 +11,7 @@
 #include "updatefixture.h"
 
 #include <QDirIterator>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -54,9 +55,11 @@ class InstallFirmwareTest : public QObject
     QStringList cachedImages() const
     {
         QStringList files;
-        QDirIterator it(scratch.filePath("tmp"), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files << it.next();
+        QDirIterator it(scratch.filePath("tmp/vek-updater"), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            if (!it.next().endsWith(".lock")) // the run's lock, there while the window is
+                files << it.filePath();
+        }
         return files;
     }
 
@@ -72,11 +75,17 @@ private slots:
         server.dropAfter("/fw/dropped.bin", image, image.size() / 2);
         server.redirect("/fw/moved.bin", server.url(route));
         server.redirect("/fw/insecure.bin", "http://127.0.0.1:" + QString::number(server.port()) + route);
+        server.redirect("/fw/to-file.bin", "file://" + QCoreApplication::applicationFilePath());
+        server.serve("/fw/huge.bin", image + image);
+        server.serveSlowly("/fw/trickle.bin", image, 512, 100);
         setNetworkIdleTimeoutMs(1500);
         // The cache keeps its images below here, where the tests can find them.
         QVERIFY(QDir().mkpath(scratch.filePath("tmp")));
         qputenv("TMPDIR", QFile::encodeName(scratch.filePath("tmp")));
     }
+
+    // The full temporary folder of one row; the window of the row has let go of it by now.
+    void cleanup() { mounts.unmount(scratch.filePath("tmp/vek-updater")); }
 
     void imageReplacesTheOldOneWhole_data()
     {
@@ -138,6 +147,21 @@ private slots:
         QTest::newRow("stalled server") << "/fw/stalled.bin" << right << -3 << failure.arg("OperationCanceledError");
         QTest::newRow("dropped connection") << "/fw/dropped.bin" << right << -3 << failure.arg("RemoteHostClosedError");
         QTest::newRow("redirect to http") << "/fw/insecure.bin" << right << -3 << failure.arg("InsecureRedirectError");
+        QTest::newRow("redirect to a file") << "/fw/to-file.bin" << right << -3 << failure.arg("ProtocolUnknownError");
+        const QString refused = "^Failure \"Refused the link: %1\"  Error: QNetworkReply::ProtocolUnknownError$";
+        const QString cut = "^Failure \"%1.*\"  Error: QNetworkReply::OperationCanceledError$";
+        QTest::newRow("http link") << server.url(route).replace("https:", "http:") << right << -3
+                                   << refused.arg("its scheme is http, only https is used");
+        QTest::newRow("file link") << "file://" + QCoreApplication::applicationFilePath() << right << -3
+                                   << refused.arg("its scheme is file, only https is used");
+        QTest::newRow("no scheme") << "127.0.0.1" + route << right << -3
+                                   << refused.arg("it names no scheme, only https is used");
+        QTest::newRow("bare path") << QCoreApplication::applicationFilePath() << right << -3
+                                   << refused.arg("it names no scheme, only https is used");
+        QTest::newRow("body over the bound") << "/fw/huge.bin" << right << -3 << cut.arg("The server sends more than ");
+        QTest::newRow("trickling server") << "/fw/trickle.bin" << right << -3 << cut.arg("The server sent under ");
+        QTest::newRow("temporary folder full") << route << right << -3
+                                               << "^Failure - the workstation's temporary folder cannot hold the image";
         QTest::newRow("checksum mismatch") << route << checksumOf(oldImage) << -5 << "";
         QTest::newRow("checksum a digit short") << route << right.chopped(1) << -5 << "";
         QTest::newRow("checksum with a blank") << route << " " + right << -5 << "";
@@ -151,10 +175,15 @@ private slots:
         QFETCH(QString, logLine);
         const QString imagePath = card();
         ASSET_INFORMATION asset = camera(imagePath);
-        asset.Link = link.startsWith('/') ? server.url(link) : link;
+        asset.Link = link.startsWith("/fw/") ? server.url(link) : link;
         asset.Checksum = checksum;
-        MainWindow w(nullptr, server.origin() + "/fw");
+        // Bounds far below the product's, so that the bodies that break them stay small.
+        MainWindow w(nullptr, server.origin() + "/fw", InstallLimits{{4 * 1024 * 1024, 1000, 64 * 1024}, {}});
         const int requestsBefore = server.requestLog().size();
+        const QString runs = scratch.filePath("tmp/vek-updater");
+        const bool tmpFull = QTest::currentDataTag() == QLatin1String("temporary folder full");
+        if (tmpFull)
+            QVERIFY(QDir().mkpath(runs) && mounts.mountTmpfs(runs, 1024 * 1024, false));
         if (!logLine.isEmpty())
             QTest::ignoreMessage(QtDebugMsg, QRegularExpression(logLine));
 
@@ -162,7 +191,7 @@ private slots:
         QCOMPARE(fileBytes(imagePath), oldImage);
         QCOMPARE(filesIn(QFileInfo(imagePath).path()), QStringList(imageName));
         QCOMPARE(cachedImages(), QStringList());
-        if (outcome == -2)
+        if (!link.startsWith("/fw/"))
             QCOMPARE(server.requestLog().size(), requestsBefore);
     }
 
@@ -173,6 +202,7 @@ private slots:
         QTest::newRow("read-only card") << "read-only";
         QTest::newRow("card too small") << "small";
         QTest::newRow("no destination known") << "empty";
+        QTest::newRow("update folder links off the card") << "linked";
     }
     void unwritableDestinations()
     {
@@ -182,12 +212,25 @@ private slots:
         const QString imagePath = card(true, destination == "small" ? 2 * 1024 * 1024 : 16 * 1024 * 1024, hasFolder);
         if (destination == "read-only")
             QVERIFY(mounts.remountReadOnly(scratch.filePath("card" + QString::number(cards))));
+        // The link leads to the workstation's disk, where an hour-old file looks like a leftover.
+        QStringList files(imageName);
+        if (destination == "linked") {
+            const QString folder = QFileInfo(imagePath).path(), elsewhere = scratch.filePath("elsewhere");
+            QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(elsewhere) && QFile::link(elsewhere, folder));
+            files << imageName + ".a1B2c3";
+            for (const QString &name : files) {
+                QFile file(elsewhere + "/" + name);
+                const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(oldImage) == oldImage.size()
+                        && file.setFileTime(hourAgo, QFileDevice::FileModificationTime));
+            }
+        }
         ASSET_INFORMATION asset = camera(destination == "empty" ? QString() : imagePath);
         MainWindow w(nullptr, server.origin() + "/fw");
 
         QCOMPARE(w.installFirmware(&asset), -4);
         QCOMPARE(fileBytes(imagePath), hasFolder ? oldImage : QByteArray());
-        QCOMPARE(filesIn(QFileInfo(imagePath).path()), hasFolder ? QStringList(imageName) : QStringList());
+        QCOMPARE(filesIn(QFileInfo(imagePath).path()), hasFolder ? files : QStringList());
     }
 
     // The corrupting card is a FUSE file system that inverts the first byte of every
@@ -233,9 +276,27 @@ private slots:
     {
         const int requestsBefore = server.requestCount(route);
         ASSET_INFORMATION first = camera(card(false)), second = camera(card(false)), third = camera(card(false));
+        // Images of earlier runs: one killed (its lock names a process that is gone), one
+        // still running (this test holds its lock).
+        const QString runs = scratch.filePath("tmp/vek-updater");
+        const QString killed = runs + "/run-killed", running = runs + "/run-running";
+        QVERIFY(QDir().mkpath(killed) && QDir().mkpath(running));
+        QLockFile runningLock(running + ".lock");
+        QVERIFY(runningLock.tryLock(0));
+        QProcess gone;
+        gone.start("sh", {"-c", "echo $$"});
+        QVERIFY(gone.waitForFinished());
+        QByteArray lock = fileBytes(running + ".lock");
+        QFile killedLock(killed + ".lock"), killedImage(killed + "/image-a1B2c3");
+        lock.replace(0, lock.indexOf('\n'), gone.readAll().trimmed());
+        QVERIFY(killedLock.open(QIODevice::WriteOnly) && killedLock.write(lock) == lock.size());
+        QVERIFY(killedImage.open(QIODevice::WriteOnly) && killedImage.write(image) == image.size());
+        killedLock.close();
+        killedImage.close();
         {
             MainWindow w(nullptr, server.origin() + "/fw");
             QCOMPARE(w.installFirmware(&first), 0);
+            QVERIFY(!QFileInfo::exists(killed) && QFileInfo::exists(running));
             QCOMPARE(w.installFirmware(&second), 0);
             QCOMPARE(server.requestCount(route) - requestsBefore, 1);
 
@@ -281,7 +342,7 @@ private slots:
         ASSET_INFORMATION asset = camera(staging);
         asset.ADB_Device = true;
         // 0.5 s, and 1.5 s for every MiB begun: 6.5 s for this image.
-        MainWindow w(nullptr, server.origin() + "/fw", AdbPushTimeLimit{500, 1500});
+        MainWindow w(nullptr, server.origin() + "/fw", InstallLimits{{}, {500, 1500}});
         adb.hold(situation == "hold");
         adb.set("delay", situation == "slow" ? "2" : "");
         if (situation == "uninstalled")

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "update/adbpush.h"
+#include "update/firmwaredownload.h"
+
+// Every bound an install works within; the defaults are the program's.
+struct InstallLimits
+{
+    DownloadLimits download;
+    AdbPushTimeLimit push;
+};

@@ -196,7 +196,9 @@ bool BenchSite::mountDiskCard(QString *why)
 bool BenchSite::startServer(QString *error)
 {
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(QStringLiteral(VEK_HTTPS_SERVER), {"--root", scratchPath("www")});
+    const QString support = QStringLiteral(VEK_TEST_SUPPORT_DIR);
+    server.start(QStringLiteral("python3"), {support + "/https-server.py", "--root", scratchPath("www"), "--cert",
+                                             support + "/certs/test-server.crt", "--key", support + "/certs/test-server.key"});
     if (!server.waitForReadyRead(30000))
         return fail(error, "the HTTPS server did not start: " + server.errorString());
     port = quint16(server.readLine().trimmed().toUInt());

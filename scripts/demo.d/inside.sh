@@ -5,7 +5,7 @@
 #
 # Usage: inside.sh WORK BIN_DIR BASE_URL MODE OUT
 #   WORK      the run's scratch folder, made by scripts/demo
-#   BIN_DIR   a build tree holding vek-updater and tests/support/vek-https-server
+#   BIN_DIR   a build tree holding vek-updater
 #   BASE_URL  the https address built into that vek-updater; the demo serves it
 #   MODE      window (on $DISPLAY, until the user closes it) or headless (Xvfb, scripted)
 #   OUT       where headless mode leaves its screenshots
@@ -100,10 +100,8 @@ export PATH="$repo/tests/support/fake-adb:$PATH"
 
 # --- The maker's web server, on loopback. It runs in a session of its own, so that
 # Ctrl-C reaches only this script, which then ends its processes in order.
-[ -x "$bin_dir/tests/support/vek-https-server" ] || die "no $bin_dir/tests/support/vek-https-server"
-setsid "$bin_dir/tests/support/vek-https-server" --root "$work/www" --port "$port" \
-    --port-file "$work/server.port" --cert "$work/tls/server.crt" --key "$work/tls/server.key" \
-    >"$work/server.log" 2>&1 &
+setsid python3 "$repo/tests/support/https-server.py" --root "$work/www" --port "$port" \
+    --cert "$work/tls/server.crt" --key "$work/tls/server.key" >"$work/server.port" 2>"$work/server.log" &
 server_pid=$!
 started+=("$server_pid")
 for _ in $(seq 100); do

@@ -1,229 +1,118 @@
 #include "httpsserver.h"
 
-#include "httpresponseplan.h"
-#include "httpsservercore.h"
-
+#include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QSslCertificate>
 #include <QSslConfiguration>
-#include <QThread>
-
-static void initSupportResources()
-{
-    // The resources live in a static library; without this the linker drops them.
-    Q_INIT_RESOURCE(support);
-}
 
 namespace {
-QByteArray readAll(const QString &fileName, QString *error)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = fileName + QStringLiteral(": ") + file.errorString();
-        return {};
-    }
-    return file.readAll();
+const QString supportDir = QStringLiteral(VEK_TEST_SUPPORT_DIR);
 }
-} // namespace
 
-HttpsServer::HttpsServer()
-    : thread(new QThread), core(new HttpsServerCore(testCertificate(), testKey()))
-{
-    thread->setObjectName(QStringLiteral("HttpsServer"));
-    core->moveToThread(thread);
-    QObject::connect(thread, &QThread::finished, core, &QObject::deleteLater);
-    thread->start();
-}
+HttpsServer::HttpsServer() = default;
 
 HttpsServer::~HttpsServer()
 {
     stop();
-    delete thread;
-}
-
-template<typename Call>
-void HttpsServer::callInServerThread(Call call) const
-{
-    if (stopped) {
-        qWarning("HttpsServer: call after stop() ignored");
-        return;
-    }
-    QMetaObject::invokeMethod(core, call, Qt::BlockingQueuedConnection);
-}
-
-bool HttpsServer::useIdentityFiles(const QString &certificateFile, const QString &keyFile,
-                                   QString *error)
-{
-    const QByteArray certificatePem = readAll(certificateFile, error);
-    if (certificatePem.isNull())
-        return false;
-    const QByteArray keyPem = readAll(keyFile, error);
-    if (keyPem.isNull())
-        return false;
-    const QSslCertificate certificate(certificatePem, QSsl::Pem);
-    QSslKey key(keyPem, QSsl::Rsa, QSsl::Pem, QSsl::PrivateKey);
-    if (key.isNull())
-        key = QSslKey(keyPem, QSsl::Ec, QSsl::Pem, QSsl::PrivateKey);
-    if (certificate.isNull() || key.isNull()) {
-        if (error)
-            *error = QStringLiteral("cannot read the certificate or the key (PEM, RSA or EC)");
-        return false;
-    }
-    callInServerThread([=] { core->setIdentity(certificate, key); });
-    return true;
 }
 
 bool HttpsServer::start(QString *error)
 {
-    return startOnPort(0, error);
-}
-
-bool HttpsServer::startOnPort(quint16 port, QString *error)
-{
-    bool listening = false;
-    QString why = QStringLiteral("server already stopped");
-    callInServerThread([&] {
-        listening = core->listen(port, &why);
-        listeningPort = core->port();
-    });
-    if (!listening && error)
-        *error = why;
-    return listening;
+    process.setProgram(QStringLiteral("python3"));
+    process.setArguments({supportDir + "/https-server.py", "--cert", supportDir + "/certs/test-server.crt", "--key",
+                          supportDir + "/certs/test-server.key", "--state", state.path()});
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start();
+    while (process.waitForReadyRead(10000) && !process.canReadLine()) {
+    }
+    listeningPort = quint16(process.readLine().trimmed().toUInt());
+    if (listeningPort == 0 && error)
+        *error = "https-server.py did not start: " + process.errorString();
+    return listeningPort != 0;
 }
 
 void HttpsServer::stop()
 {
-    if (stopped)
+    if (process.state() == QProcess::NotRunning)
         return;
-    callInServerThread([this] {
-        logAtStop = core->requestLog();
-        for (const QString &entry : qAsConst(logAtStop)) {
-            const QString path = entry.section(QLatin1Char(' '), 1);
-            countsAtStop[path] = core->requestCount(path);
-        }
-        core->shutdown();
-    });
-    stopped = true;
-    thread->quit();
-    thread->wait();
+    process.kill();
+    process.waitForFinished();
 }
 
-quint16 HttpsServer::port() const
+void HttpsServer::route(const QString &path, QJsonObject plan, const QByteArray &body)
 {
-    return listeningPort;
-}
-
-QString HttpsServer::origin() const
-{
-    return QStringLiteral("https://127.0.0.1:%1").arg(listeningPort);
-}
-
-QString HttpsServer::url(const QString &path) const
-{
-    return origin() + path;
-}
-
-void HttpsServer::setRoute(const QString &path, const HttpResponsePlan &plan)
-{
-    callInServerThread([=] { core->setRoute(path, plan); });
+    if (!body.isNull()) {
+        QFile file(state.filePath(QStringLiteral("body-%1").arg(++bodies)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size())
+            qFatal("HttpsServer: cannot write a body file");
+        plan.insert("body", file.fileName());
+    }
+    routes.insert(path, plan);
+    // Replaced in one step: the script may be reading the routes at this moment.
+    QSaveFile file(state.filePath("routes.json"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(routes).toJson()) < 0 || !file.commit())
+        qFatal("HttpsServer: cannot write the routes");
 }
 
 void HttpsServer::serve(const QString &path, const QByteArray &body, const QByteArray &contentType)
 {
-    setRoute(path, HttpResponsePlan::withBody(body, contentType));
+    route(path, {{"type", QString::fromLatin1(contentType)}}, body);
 }
 
 void HttpsServer::serveFile(const QString &path, const QString &filePath)
 {
-    setRoute(path, HttpResponsePlan::fromFile(filePath));
-}
-
-void HttpsServer::serveDirectory(const QString &directory)
-{
-    callInServerThread([=] { core->setDocumentRoot(directory); });
+    route(path, {{"body", filePath}});
 }
 
 void HttpsServer::failWithStatus(const QString &path, int status)
 {
-    setRoute(path, HttpResponsePlan::withStatus(status));
+    route(path, {{"status", status}});
 }
 
 void HttpsServer::stall(const QString &path)
 {
-    setRoute(path, HttpResponsePlan::stalled());
+    route(path, {{"silent", true}});
 }
 
 void HttpsServer::stallAfter(const QString &path, const QByteArray &body, qint64 bytesSent)
 {
-    HttpResponsePlan plan = HttpResponsePlan::withBody(body, "application/octet-stream");
-    plan.bodyBytesToSend = bytesSent;
-    plan.afterBody = HttpResponsePlan::AfterBody::Stall;
-    setRoute(path, plan);
+    route(path, {{"send", bytesSent}, {"after", "stall"}}, body);
 }
 
 void HttpsServer::dropAfter(const QString &path, const QByteArray &body, qint64 bytesSent)
 {
-    HttpResponsePlan plan = HttpResponsePlan::withBody(body, "application/octet-stream");
-    plan.bodyBytesToSend = bytesSent;
-    plan.afterBody = HttpResponsePlan::AfterBody::Drop;
-    setRoute(path, plan);
+    route(path, {{"send", bytesSent}}, body);
 }
 
 void HttpsServer::redirect(const QString &path, const QString &location, int status)
 {
-    setRoute(path, HttpResponsePlan::redirectTo(location, status));
+    route(path, {{"status", status}, {"location", location}});
 }
 
-void HttpsServer::serveSlowly(const QString &path, const QByteArray &body, int chunkBytes,
-                              int intervalMs)
+void HttpsServer::serveSlowly(const QString &path, const QByteArray &body, int chunkBytes, int intervalMs)
 {
-    HttpResponsePlan plan = HttpResponsePlan::withBody(body, "application/octet-stream");
-    plan.chunkBytes = qMax(1, chunkBytes);
-    plan.chunkIntervalMs = qMax(1, intervalMs);
-    setRoute(path, plan);
-}
-
-int HttpsServer::requestCount(const QString &path) const
-{
-    if (stopped)
-        return countsAtStop.value(path);
-    int count = 0;
-    callInServerThread([&] { count = core->requestCount(path); });
-    return count;
+    route(path, {{"chunk", qMax(1, chunkBytes)}, {"interval_ms", qMax(1, intervalMs)}}, body);
 }
 
 QStringList HttpsServer::requestLog() const
 {
-    if (stopped)
-        return logAtStop;
-    QStringList log;
-    callInServerThread([&] { log = core->requestLog(); });
-    return log;
+    QFile file(state.filePath("log"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 
-QSslCertificate HttpsServer::testCertificate()
+int HttpsServer::requestCount(const QString &path) const
 {
-    initSupportResources();
-    QFile file(QStringLiteral(":/vektestsupport/certs/test-server.crt"));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("HttpsServer: the compiled-in test certificate is missing");
-    return QSslCertificate(file.readAll(), QSsl::Pem);
-}
-
-QSslKey HttpsServer::testKey()
-{
-    initSupportResources();
-    QFile file(QStringLiteral(":/vektestsupport/certs/test-server.key"));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("HttpsServer: the compiled-in test key is missing");
-    return QSslKey(file.readAll(), QSsl::Rsa, QSsl::Pem, QSsl::PrivateKey);
+    return requestLog().count("GET " + path);
 }
 
 void HttpsServer::trustTestCertificate()
 {
+    const auto certificates = QSslCertificate::fromPath(supportDir + "/certs/test-server.crt");
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    if (configuration.caCertificates().contains(testCertificate()))
-        return;
-    configuration.addCaCertificate(testCertificate());
+    configuration.addCaCertificates(certificates);
     QSslConfiguration::setDefaultConfiguration(configuration);
 }

@@ -1,6 +1,0 @@
-#include "tlslistener.h"
-
-void TlsListener::incomingConnection(qintptr descriptor)
-{
-    emit descriptorAccepted(descriptor);
-}

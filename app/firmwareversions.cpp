@@ -19,7 +19,7 @@ bool MainWindow::getFirmwareVersions()
     QNetworkAccessManager manager;
     connect(&manager, SIGNAL(finished(QNetworkReply*)), &loop, SLOT(quit()));
 
-    QNetworkReply *reply = manager.get(makeServerRequest(QUrl(configUrl)));
+    QNetworkReply *reply = manager.get(makeServerRequest(QUrl(configUrl), limits.download.idleTimeoutMs));
     // Checked on every arrival of data: Qt spaces progress signals 100 ms apart and sends
     // the last one when the reply has finished and can no longer be aborted, so a fast
     // server gets any amount past a check made there.

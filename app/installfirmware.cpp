@@ -8,7 +8,7 @@
 int MainWindow::installFirmware(ASSET_INFORMATION *asset)
 {
     StopRequest stop;
-    UpdateProgress progress(this, *asset, runPlace, deviceRowOnScreen(asset));
+    UpdateProgress progress(this, *asset, limits.download.idleTimeoutMs, runPlace, deviceRowOnScreen(asset));
     connect(&progress, &UpdateProgress::cameraLost, &stop, &StopRequest::raise);
     FirmwareInstaller installer(*firmwareCache, progress.reporterForWorkers(), stop, limits);
     return installer.install(*asset);

@@ -1,7 +1,6 @@
 #include "app/updateprogress.h"
 
 #include "catalogue/assetinformation.h"
-#include "outside/networkrequest.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -34,12 +33,13 @@ protected:
 };
 }
 
-UpdateProgress::UpdateProgress(QWidget *window, const ASSET_INFORMATION &camera, UpdateRunPlace place,
-                               QRect keepClear)
+UpdateProgress::UpdateProgress(QWidget *window, const ASSET_INFORMATION &camera, int giveUpMs,
+                               UpdateRunPlace place, QRect keepClear)
     : window(window),
       camera(camera),
       cameraText(progressCameraText(camera.Model, camera.Device_Version, camera.Device_Brand, place)),
-      keepClear(keepClear)
+      keepClear(keepClear),
+      giveUpMs(giveUpMs)
 {
     showDelay.setSingleShot(true);
     showDelay.setInterval(showAfterMs);
@@ -125,7 +125,7 @@ void UpdateProgress::refreshDialog()
     state.bytesPerSecond = rate.bytesPerSecond();
     state.elapsedMs = now - phaseStartMs;
     state.silentMs = now - lastDataMs;
-    state.giveUpMs = networkIdleTimeoutMs();
+    state.giveUpMs = giveUpMs;
     state.cameraGone = gone;
     dialog->setLabelText(cameraText + QLatin1Char('\n') + progressStepText(state));
     if (total > 0) {

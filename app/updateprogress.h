@@ -26,7 +26,8 @@ class UpdateProgress : public QObject
     Q_OBJECT
 public:
     // keepClear: the camera's row on the screen, which the dialog stays off if it can.
-    UpdateProgress(QWidget *window, const ASSET_INFORMATION &camera, UpdateRunPlace place = {},
+    // giveUpMs: how long the download waits for data before it fails.
+    UpdateProgress(QWidget *window, const ASSET_INFORMATION &camera, int giveUpMs, UpdateRunPlace place = {},
                    QRect keepClear = {});
     ~UpdateProgress() override;
 
@@ -49,6 +50,7 @@ private:
     const ASSET_INFORMATION &camera;
     const QString cameraText;
     const QRect keepClear;
+    const int giveUpMs;
     QPointer<QProgressDialog> dialog;
     QTimer showDelay;
     QTimer refreshTimer;

@@ -1,16 +1,10 @@
 #include "outside/networkrequest.h"
 
-#include <atomic>
-
-namespace {
-std::atomic<int> idleTimeoutMs{30000};
-}
-
-QNetworkRequest makeServerRequest(const QUrl &url)
+QNetworkRequest makeServerRequest(const QUrl &url, int idleTimeoutMs)
 {
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setTransferTimeout(idleTimeoutMs.load());
+    request.setTransferTimeout(idleTimeoutMs);
     return request;
 }
 
@@ -28,14 +22,4 @@ QUrl httpsUrlFromLink(const QString &link, QString *refusal)
     else
         *refusal = QStringLiteral("Refused the link: it names no host");
     return QUrl();
-}
-
-int networkIdleTimeoutMs()
-{
-    return idleTimeoutMs.load();
-}
-
-void setNetworkIdleTimeoutMs(int ms)
-{
-    idleTimeoutMs.store(ms);
 }

@@ -65,7 +65,7 @@ DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const Downlo
     QNetworkAccessManager manager;
     QObject::connect(&manager, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
 
-    std::unique_ptr<QNetworkReply> reply(manager.get(makeServerRequest(url)));
+    std::unique_ptr<QNetworkReply> reply(manager.get(makeServerRequest(url, limits.idleTimeoutMs)));
     reply->setReadBufferSize(replyBufferBytes);
     BodySink sink(*reply, target);
     QString storageFailure, limitBroken;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "outside/networkrequest.h"
+
 #include <QByteArray>
 #include <QNetworkReply>
 #include <QString>
@@ -18,6 +20,7 @@ struct DownloadLimits
     qint64 maxBytes = qint64(2) * 1024 * 1024 * 1024;
     int rateWindowMs = 60 * 1000;
     qint64 minBytesPerWindow = 60 * 1024;
+    int idleTimeoutMs = serverIdleTimeoutMs; // a server silent this long is given up
 };
 
 // How a download ended. A failure carries what the debug log is to say about it.
@@ -38,7 +41,7 @@ using DownloadProgress = std::function<void(qint64 received, qint64 total)>;
 // GETs url and streams the body into target while hashing it, so that the image is
 // never held in memory whole. Waits in a local event loop: the window keeps painting
 // and the poll timer keeps ticking meanwhile. Redirects are followed unless they
-// lower security; a server silent for networkIdleTimeoutMs(), or one that breaks the
+// lower security; a server silent for limits.idleTimeoutMs, or one that breaks the
 // limits, ends the download.
 DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const DownloadLimits &limits,
                                 const DownloadProgress &progress = {});

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "quicklimits.h"
 
 #include "messageboxwatcher.h"
 
@@ -73,7 +74,7 @@ private slots:
     {
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K"), tz4100 = record("TZ4100", "TZ41"),
                           tz2200 = record("TZ2200", "TZ22");
-        MainWindow w(nullptr, unreachableBase);
+        MainWindow w(nullptr, unreachableBase, quickLimits());
 
         for (ASSET_INFORMATION *asset : {&tz2200, &tz7000, &tz4100}) {
             plugIn(*asset, "5.9");
@@ -102,7 +103,7 @@ private slots:
     {
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K");
         MessageBoxWatcher boxes;
-        MainWindow w(nullptr, unreachableBase);
+        MainWindow w(nullptr, unreachableBase, quickLimits());
 
         // The device folder is there, the version is not.
         plugIn(tz7000, QString());
@@ -134,7 +135,7 @@ private slots:
     {
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K"), tz4100 = record("TZ4100", "TZ41");
         MessageBoxWatcher boxes;
-        MainWindow w(nullptr, unreachableBase);
+        MainWindow w(nullptr, unreachableBase, quickLimits());
         // Poll passes run as timer events inside the box's event loop; these do the same.
         // Only under the first box: a second one is the fault looked for.
         bool passesRun = false;
@@ -163,7 +164,7 @@ private slots:
     {
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K"), vek = record("VEK", "VEK"),
                           other = record("TZ4100", "TZ41");
-        MainWindow w(nullptr, unreachableBase);
+        MainWindow w(nullptr, unreachableBase, quickLimits());
         plugIn(tz7000, "5.920");
         plugIn(vek, "1.2", "ORVA");
         plugIn(other, "5.917", "BRIMOR");
@@ -183,7 +184,7 @@ private slots:
     void rowFollowsItsCamera()
     {
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K"), tz4100 = record("TZ4100", "TZ41");
-        MainWindow w(nullptr, unreachableBase);
+        MainWindow w(nullptr, unreachableBase, quickLimits());
         tz7000.Version = tz4100.Version = "5.930";
         plugIn(tz7000, "5.900");
         plugIn(tz4100, "5.917");

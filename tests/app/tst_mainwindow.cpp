@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "quicklimits.h"
 #include "outside/networkrequest.h"
 #include "httpsserver.h"
 #include "messageboxwatcher.h"
@@ -45,12 +46,11 @@ private slots:
         QString error;
         QVERIFY2(server.start(&error), qPrintable(error));
         base = server.origin() + folder;
-        setNetworkIdleTimeoutMs(1500);
     }
 
     void formMatchesTheDesign()
     {
-        MainWindow w(nullptr, base);
+        MainWindow w(nullptr, base, quickLimits());
         QCOMPARE(w.objectName(), QString("MainWindow"));
         QCOMPARE(w.windowTitle(), QString("Check Firmware"));
         QCOMPARE(w.size(), QSize(431, 414));
@@ -86,7 +86,7 @@ private slots:
     {
         server.serve(cataloguePath, catalogue, "text/plain");
         MessageBoxWatcher boxes;
-        MainWindow w(nullptr, base);
+        MainWindow w(nullptr, base, quickLimits());
         w.init();
         QVERIFY(boxes.boxes().isEmpty());
         // Key order: "A" (never read), "TZ7000", "VEK" (no entry), then "tz4100" as lower case sorts last.
@@ -107,7 +107,7 @@ private slots:
         server.serve("/moved/vek-updater-config.txt", catalogue);
         server.redirect(cataloguePath, server.url("/moved/vek-updater-config.txt"), 301);
         MessageBoxWatcher boxes;
-        MainWindow w(nullptr, base);
+        MainWindow w(nullptr, base, quickLimits());
         w.init();
         QVERIFY(boxes.boxes().isEmpty());
         QCOMPARE(w.catalogueAssets().size(), 3);
@@ -166,7 +166,7 @@ private slots:
     {
         server.failWithStatus(cataloguePath, 404);
         MessageBoxWatcher boxes;
-        auto *w = new MainWindow(nullptr, base);
+        auto *w = new MainWindow(nullptr, base, quickLimits());
         w->init();
         w->show();
         QTest::qWait(50);
@@ -178,7 +178,7 @@ private:
     void expectNoInternetConnection(const QString &windowBase)
     {
         MessageBoxWatcher boxes;
-        MainWindow w(nullptr, windowBase);
+        MainWindow w(nullptr, windowBase, quickLimits());
         w.init();
         QVERIFY(!w.isVisible());
         QCOMPARE(boxes.boxes().size(), 1);

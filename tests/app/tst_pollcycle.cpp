@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "quicklimits.h"
 
 #include "cardlayout.h"
 #include "fake-adb/fakeadb.h"
@@ -209,7 +210,7 @@ private slots:
     {
         {
             FakeAdb adb;
-            { MainWindow neverStarted(nullptr, base); }
+            { MainWindow neverStarted(nullptr, base, quickLimits()); }
             QCOMPARE(adb.log(), QStringList({"start-server", "kill-server"}));
         }
 

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "quicklimits.h"
 #include "detection/storagevolumesource.h"
 #include "detection/versionfile.h"
 #include "detection/volumescan.h"
@@ -103,7 +104,7 @@ private slots:
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K"), tz4100 = record("TZ4100", "TZ41", "ORVA"),
                           tz2200 = record("TZ2200", "TZ22");
         Cards cards;
-        MainWindow w(nullptr, unreachableBase);
+        MainWindow w(nullptr, unreachableBase, quickLimits());
         const QString card7 = cards.mount("tz7000"), card41 = cards.mount("tz4100"), card22 = cards.mount("tz2200");
         QVERIFY(!card7.isEmpty() && !card41.isEmpty() && !card22.isEmpty());
         const QString image7 = makeCard(card7, "TZ7K", "5.920\n\n", true);
@@ -137,7 +138,7 @@ private slots:
         ASSET_INFORMATION locked = record("TZ7000", "TZ7K"), lowerCase = record("TZ4100", "TZ41", "ORVA"),
                           otherBrand = record("TZ4300", "TZ43", "ORVA"), noFile = record("VEK", "VEK", "ORVA");
         Cards cards;
-        MainWindow w(nullptr, unreachableBase);
+        MainWindow w(nullptr, unreachableBase, quickLimits());
         const QString root = cards.mount("cards"), lockedRoot = cards.mount("locked");
         QVERIFY(!root.isEmpty() && !lockedRoot.isEmpty());
         QVERIFY(!makeCard(lockedRoot, "TZ7K", "5.920\n", true).isEmpty());
@@ -165,7 +166,7 @@ private slots:
         ASSET_INFORMATION vek = record("VEK", "VEK");
         MessageBoxWatcher boxes;
         Cards cards;
-        MainWindow w(nullptr, unreachableBase);
+        MainWindow w(nullptr, unreachableBase, quickLimits());
         const QString card = cards.mount("blank");
         QVERIFY(!card.isEmpty());
         QVERIFY(!makeCard(card, "VEK", QByteArray(), true).isEmpty());
@@ -183,7 +184,7 @@ private slots:
         VEK_REQUIRE_MOUNTS();
         ASSET_INFORMATION tz7000 = record("TZ7000", "TZ7K");
         Cards cards;
-        MainWindow w(nullptr, unreachableBase);
+        MainWindow w(nullptr, unreachableBase, quickLimits());
         const QString first = cards.mount("first");
         QVERIFY(!first.isEmpty() && !makeCard(first, "TZ7K", "5.901\n", true).isEmpty());
         scan(w, tz7000);

@@ -6,6 +6,7 @@
 
 #include "../update/updatefixture.h"
 #include "app/mainwindow.h"
+#include "quicklimits.h"
 #include "cardpuller.h"
 #include "outside/networkrequest.h"
 #include "fake-adb/fakeadb.h"
@@ -60,7 +61,7 @@ class FaultInjectionTest : public QObject
     {
         // A hung push is given up after 1.5 s rather than half a minute.
         auto w = std::make_unique<MainWindow>(nullptr, baseUrl.isEmpty() ? bench.baseUrl() : baseUrl,
-                                              InstallLimits{{}, {1500, 0}});
+                                              quickLimits(1500, {1500, 0}));
         w->init();
         pollOnce(*w);
         return w;
@@ -104,7 +105,6 @@ private slots:
     {
         QString why;
         QVERIFY2(bench.start(&why), qPrintable(why));
-        setNetworkIdleTimeoutMs(1500);
         qputenv("VEK_SCRIPTED_ADB", VEK_FAKE_ADB_DIR "/adb");
     }
 

@@ -5,6 +5,7 @@
 
 #include "../update/updatefixture.h"
 #include "app/mainwindow.h"
+#include "quicklimits.h"
 #include "outside/networkrequest.h"
 #include "fake-adb/fakeadb.h"
 #include "messageboxwatcher.h"
@@ -136,7 +137,6 @@ private slots:
     {
         QString why;
         QVERIFY2(bench.start(&why), qPrintable(why));
-        setNetworkIdleTimeoutMs(1500);
     }
 
     void camerasComeAndGoWithUpdatesInBetween()
@@ -148,7 +148,7 @@ private slots:
         const QByteArray image55 = bench.image("TZ5500");
         bench.server().dropAfter(bench.imageRoute("TZ5500"), image55, image55.size() / 2);
         MessageBoxWatcher watcher;
-        MainWindow w(nullptr, bench.baseUrl());
+        MainWindow w(nullptr, bench.baseUrl(), quickLimits());
         w.init();
         auto *updateAll = w.findChild<QPushButton *>("pushButton");
         int passes = 0, updateRuns = 0, unreadableCards = 0;

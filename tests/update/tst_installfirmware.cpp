@@ -3,6 +3,7 @@
 // behind, and what the run's image cache asks of the server.
 
 #include "app/mainwindow.h"
+#include "quicklimits.h"
 #include "outside/networkrequest.h"
 #include "fake-adb/fakeadb.h"
 #include "httpsserver.h"
@@ -78,7 +79,6 @@ private slots:
         server.redirect("/fw/to-file.bin", "file://" + QCoreApplication::applicationFilePath());
         server.serve("/fw/huge.bin", image + image);
         server.serveSlowly("/fw/trickle.bin", image, 512, 100);
-        setNetworkIdleTimeoutMs(1500);
         // The cache keeps its images below here, where the tests can find them.
         QVERIFY(QDir().mkpath(scratch.filePath("tmp")));
         qputenv("TMPDIR", QFile::encodeName(scratch.filePath("tmp")));
@@ -104,7 +104,7 @@ private slots:
         ASSET_INFORMATION asset = camera(imagePath, path);
         if (lowerCaseChecksum)
             asset.Checksum = asset.Checksum.toLower();
-        MainWindow w(nullptr, server.origin() + "/fw");
+        MainWindow w(nullptr, server.origin() + "/fw", quickLimits());
 
         QCOMPARE(w.installFirmware(&asset), 0);
         QVERIFY(fileBytes(imagePath) == image);
@@ -125,7 +125,7 @@ private slots:
                 QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
         }
         ASSET_INFORMATION asset = camera(imagePath);
-        MainWindow w(nullptr, server.origin() + "/fw");
+        MainWindow w(nullptr, server.origin() + "/fw", quickLimits());
 
         QCOMPARE(w.installFirmware(&asset), 0);
         QVERIFY(fileBytes(imagePath) == image);
@@ -178,7 +178,7 @@ private slots:
         asset.Link = link.startsWith("/fw/") ? server.url(link) : link;
         asset.Checksum = checksum;
         // Bounds far below the product's, so that the bodies that break them stay small.
-        MainWindow w(nullptr, server.origin() + "/fw", InstallLimits{{4 * 1024 * 1024, 1000, 64 * 1024}, {}});
+        MainWindow w(nullptr, server.origin() + "/fw", InstallLimits{{4 * 1024 * 1024, 1000, 64 * 1024, 1500}, {}});
         const int requestsBefore = server.requestLog().size();
         const QString runs = scratch.filePath("tmp/vek-updater");
         const bool tmpFull = QTest::currentDataTag() == QLatin1String("temporary folder full");
@@ -226,7 +226,7 @@ private slots:
             }
         }
         ASSET_INFORMATION asset = camera(destination == "empty" ? QString() : imagePath);
-        MainWindow w(nullptr, server.origin() + "/fw");
+        MainWindow w(nullptr, server.origin() + "/fw", quickLimits());
 
         QCOMPARE(w.installFirmware(&asset), -4);
         QCOMPARE(fileBytes(imagePath), hasFolder ? oldImage : QByteArray());
@@ -261,7 +261,7 @@ private slots:
             || fuse.state() == QProcess::NotRunning)
             QSKIP("cannot mount a FUSE file system here");
         ASSET_INFORMATION asset = camera(imagePath);
-        MainWindow w(nullptr, server.origin() + "/fw");
+        MainWindow w(nullptr, server.origin() + "/fw", quickLimits());
 
         const int result = w.installFirmware(&asset);
         fuse.terminate();
@@ -294,7 +294,7 @@ private slots:
         killedLock.close();
         killedImage.close();
         {
-            MainWindow w(nullptr, server.origin() + "/fw");
+            MainWindow w(nullptr, server.origin() + "/fw", quickLimits());
             QCOMPARE(w.installFirmware(&first), 0);
             QVERIFY(!QFileInfo::exists(killed) && QFileInfo::exists(running));
             QCOMPARE(w.installFirmware(&second), 0);
@@ -342,7 +342,7 @@ private slots:
         ASSET_INFORMATION asset = camera(staging);
         asset.ADB_Device = true;
         // 0.5 s, and 1.5 s for every MiB begun: 6.5 s for this image.
-        MainWindow w(nullptr, server.origin() + "/fw", InstallLimits{{}, {500, 1500}});
+        MainWindow w(nullptr, server.origin() + "/fw", quickLimits(1500, {500, 1500}));
         adb.hold(situation == "hold");
         adb.set("delay", situation == "slow" ? "2" : "");
         if (situation == "uninstalled")
@@ -358,7 +358,7 @@ private slots:
 
     void runProcessReturnsStandardOutputOnly()
     {
-        MainWindow w(nullptr, server.origin() + "/fw");
+        MainWindow w(nullptr, server.origin() + "/fw", quickLimits());
         QCOMPARE(w.runProcess("sh", {"-c", "printf out; printf err >&2"}), QByteArray("out"));
         QCOMPARE(w.runProcess("no-such-program-anywhere", {"x"}), QByteArray());
     }

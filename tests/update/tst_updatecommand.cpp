@@ -2,6 +2,7 @@
 // wait cursor, the progress dialog, "Update All" and the double-click.
 
 #include "app/mainwindow.h"
+#include "quicklimits.h"
 #include "outside/networkrequest.h"
 #include "update/progresstext.h"
 #include "httpsserver.h"
@@ -94,10 +95,9 @@ private slots:
         if (tz4100.ADB_Device)
             qputenv("PATH", QFile::encodeName(scratch.filePath("no-programs-here")));
         const QString base = server.origin() + "/fw";
-        MainWindow w(nullptr, base);
+        // For a pulled card, a server silent for a day: only the pull can end this update.
+        MainWindow w(nullptr, base, quickLimits(situation == "unplugged" ? 24 * 3600 * 1000 : 1500));
         if (situation == "unplugged") {
-            // A server silent for a day: only the pulled card can end this update.
-            setNetworkIdleTimeoutMs(24 * 3600 * 1000);
             QTimer::singleShot(300, &w, [&tz4100] { tz4100.Update_Path.clear(); });
         }
         MessageBoxWatcher watcher;
@@ -136,8 +136,7 @@ private slots:
     {
         ASSET_INFORMATION tz4100 = camera("TZ4100", "TZ41", "/fw/slow.bin"), tz7000 = camera("TZ7000", "TZ7K", "/fw/stalled.bin");
         tz4100.Device_Brand = "ORVA";
-        setNetworkIdleTimeoutMs(4500);
-        MainWindow w(nullptr, server.origin() + "/fw");
+        MainWindow w(nullptr, server.origin() + "/fw", quickLimits(4500));
         w.handleDetection(&tz4100);
         w.handleDetection(&tz7000);
         MessageBoxWatcher watcher;
@@ -156,7 +155,6 @@ private slots:
 
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Failure"));
         QTest::mouseClick(w.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
-        setNetworkIdleTimeoutMs(1500);
         QCOMPARE(watcher.boxes().value(0).title, QString("TZ4100 - Update Successful"));
         QCOMPARE(watcher.boxes().value(1).title, QString("TZ7K - Update Error"));
         QVERIFY(waitCursor && !progressUnderBox);
@@ -203,7 +201,7 @@ private slots:
     {
         ASSET_INFORMATION first = camera("TZ2200", "TZ22"), second = camera("TZ4100", "TZ41", "/fw/gone.bin"),
                           third = camera("TZ7000", "TZ7K");
-        MainWindow w(nullptr, server.origin() + "/fw");
+        MainWindow w(nullptr, server.origin() + "/fw", quickLimits());
         auto *updateAll = w.findChild<QPushButton *>("pushButton");
         MessageBoxWatcher watcher;
         QStringList seen;
@@ -226,7 +224,7 @@ private slots:
     void doubleClickUpdatesTheCameraShownInTheRow()
     {
         ASSET_INFORMATION a = camera("TZ2200", "TZ22"), b = camera("TZ4100", "TZ41"), c = camera("TZ7000", "TZ7K");
-        MainWindow w(nullptr, server.origin() + "/fw");
+        MainWindow w(nullptr, server.origin() + "/fw", quickLimits());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         for (ASSET_INFORMATION *device : {&a, &b, &c})

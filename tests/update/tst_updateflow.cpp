@@ -3,6 +3,7 @@
 // list while cameras come and go.
 
 #include "app/mainwindow.h"
+#include "quicklimits.h"
 #include "fake-adb/fakeadb.h"
 #include "httpsserver.h"
 #include "messageboxwatcher.h"
@@ -85,7 +86,7 @@ private slots:
         adb.attach(true);
         QVERIFY(!makeCard(adb.cardPath(), "TZ7K", "5.910\nTALM\n", true).isEmpty());
         const QString image41Path = mountCard("tz4100", "TZ41", "5.910\nORVA\n");
-        MainWindow w(nullptr, server.origin() + "/fw");
+        MainWindow w(nullptr, server.origin() + "/fw", quickLimits());
         w.init();
         QTRY_COMPARE(sortedRows(w), QStringList({" TZ4100 - 5.910", " TZ7000 - 5.910"}));
 

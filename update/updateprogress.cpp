@@ -95,7 +95,7 @@ void UpdateProgress::refreshDialog()
     dialog->setLabelText(phaseText(phase) + QLatin1Char('\n') + amountText(done, total));
     if (total > 0) {
         dialog->setMaximum(barSteps);
-        dialog->setValue(int(qBound<qint64>(0, done * barSteps / total, barSteps)));
+        dialog->setValue(int(qBound(qint64(0), done * barSteps / total, qint64(barSteps))));
     } else {
         // A busy bar while the size is unknown.
         dialog->setMaximum(0);

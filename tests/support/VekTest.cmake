@@ -15,7 +15,7 @@ function(vek_add_test)
     add_executable(${target} ${ARG_SOURCES})
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
     target_link_libraries(${target} PRIVATE vekcore vekresources)
-    target_link_libraries(${target} PRIVATE vektestsupport Qt5::Test Qt5::Widgets Qt5::Network
+    target_link_libraries(${target} PRIVATE vektestsupport ${VEK_QT}::Test ${VEK_QT}::Widgets ${VEK_QT}::Network
                           ${ARG_LIBS})
 
     # A directory of its own, so that files a test leaves in its working

@@ -3,8 +3,8 @@
 #
 # Builds tst_<name> against the product library and the test support library
 # and registers it with CTest under the same name. Every test runs on the
-# offscreen platform; ENV entries are appended, e.g. a PATH that puts a
-# scripted tool first.
+# offscreen platform with an adb that always fails first on PATH; ENV entries
+# are appended.
 function(vek_add_test)
     cmake_parse_arguments(ARG "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     if(NOT ARG_NAME OR NOT ARG_SOURCES)
@@ -30,6 +30,9 @@ function(vek_add_test)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}"
         TIMEOUT ${ARG_TIMEOUT}
         WORKING_DIRECTORY ${workdir})
+    # Never the machine's own adb or its server: see support/no-adb/adb.
+    set_tests_properties(${target} PROPERTIES ENVIRONMENT_MODIFICATION
+        "PATH=path_list_prepend:${PROJECT_SOURCE_DIR}/tests/support/no-adb")
     if(ARG_LABELS)
         set_tests_properties(${target} PROPERTIES LABELS "${ARG_LABELS}")
     endif()

@@ -20,13 +20,10 @@ start_xvfb() {
     touch "$XAUTHORITY"
     # The server takes every cookie in its file, whatever display it is recorded for.
     xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
-    # Exactly 96 dpi, a desktop at 100 %: Qt 5 on X11 takes its scale factor from the
-    # screen's physical DPI, which Xvfb otherwise gives as 100, and derives it from a
-    # size in whole millimetres (960x480 px is 254x127 mm). Scaling comes from --scale alone.
     # In a session of its own, as the server: Ctrl-C is for this script, which then
     # ends everything in order.
-    setsid Xvfb -displayfd 3 -screen 0 "$((960 * scale))x$((480 * scale))x24" -dpi 96 -noreset -nolisten tcp -auth "$XAUTHORITY" \
-        3>"$work/xvfb.display" 2>"$work/xvfb.log" &
+    setsid Xvfb -displayfd 3 -screen 0 "$((640 * scale))x$((480 * scale))x24" -noreset \
+        -nolisten tcp -auth "$XAUTHORITY" 3>"$work/xvfb.display" 2>"$work/xvfb.log" &
     started+=("$!")
     for _ in $(seq 100); do
         [ -s "$work/xvfb.display" ] && break
@@ -36,10 +33,10 @@ start_xvfb() {
     DISPLAY=":$(tr -d ' \n' <"$work/xvfb.display")"
     export DISPLAY
     xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
-    # A desktop set to 200 % says so to X11 programs as Xft.dpi 192, in the
-    # resource database that xrdb would load (-noreset keeps it when the last
-    # client leaves).
-    xprop -root -format RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$((96 * scale))"
+    # A desktop set to 200 % says so to X11 programs as Xft.dpi 192, in the resource
+    # database that xrdb would load (-noreset keeps it when the last client leaves).
+    # Without it Qt 5 would take the factor from Xvfb's made-up physical DPI.
+    xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$((96 * scale))"
 }
 
 show_log_and_die() {

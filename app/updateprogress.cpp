@@ -130,7 +130,7 @@ void UpdateProgress::refreshDialog()
     dialog->setLabelText(cameraText + QLatin1Char('\n') + progressStepText(state));
     if (total > 0) {
         dialog->setMaximum(barSteps);
-        dialog->setValue(int(qBound<qint64>(0, done * barSteps / total, barSteps)));
+        dialog->setValue(int(qBound(qint64(0), done * barSteps / total, qint64(barSteps))));
     } else {
         // A busy bar while the size is unknown, and through the adb push.
         dialog->setMaximum(0);

@@ -3,12 +3,15 @@
 # display and is worked with real mouse and keyboard input (XTEST, via xdotool), the
 # way a technician would, while screenshots record what it shows.
 #
-# Uses from inside.sh: work, out, firmware, started, start_updater, updater_pid,
+# Uses from inside.sh: work, out, scale, firmware, started, start_updater, updater_pid,
 # VEK_FAKE_ADB_STATE, say, die.
 
 # Where the device list sits in the main window: fixed by the window's form. Rows are
 # found by their text, one line centred on each row, in a strip right of the pictures.
-text_strip_x=115 text_strip_y=92 text_strip_width=285 text_strip_height=287
+# The screen's scale factor multiplies every size in the form, the window's own too.
+form_width=431 form_height=414
+text_strip_x=$((115 * scale)) text_strip_y=$((92 * scale))
+text_strip_width=$((285 * scale)) text_strip_height=$((287 * scale))
 
 start_xvfb() {
     local cookie
@@ -19,8 +22,8 @@ start_xvfb() {
     xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
     # In a session of its own, as the server: Ctrl-C is for this script, which then
     # ends everything in order.
-    setsid Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -auth "$XAUTHORITY" \
-        3>"$work/xvfb.display" 2>"$work/xvfb.log" &
+    setsid Xvfb -displayfd 3 -screen 0 "$((640 * scale))x$((480 * scale))x24" -noreset \
+        -nolisten tcp -auth "$XAUTHORITY" 3>"$work/xvfb.display" 2>"$work/xvfb.log" &
     started+=("$!")
     for _ in $(seq 100); do
         [ -s "$work/xvfb.display" ] && break
@@ -30,6 +33,10 @@ start_xvfb() {
     DISPLAY=":$(tr -d ' \n' <"$work/xvfb.display")"
     export DISPLAY
     xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
+    # A desktop set to 200 % says so to X11 programs as Xft.dpi 192, in the resource
+    # database that xrdb would load (-noreset keeps it when the last client leaves).
+    # Without it Qt 5 would take the factor from Xvfb's made-up physical DPI.
+    xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$((96 * scale))"
 }
 
 show_log_and_die() {
@@ -103,7 +110,7 @@ same_file() { cmp -s "$1" "$2"; }
 box_title=""
 double_click_row() { # WINDOW Y SCREENSHOT
     local window=$1 y=$2 shot=$3 box
-    xdotool mousemove --window "$window" $((text_strip_x + 60)) "$y" click --repeat 2 --delay 120 1
+    xdotool mousemove --window "$window" $((text_strip_x + 60 * scale)) "$y" click --repeat 2 --delay 120 1
     box=$(await_window ' - ' 30) || show_log_and_die "no message box within 30 s of a double-click on the row at y=$y"
     box_title=$(xdotool getwindowname "$box")
     sleep 0.5   # mapped is not yet painted
@@ -128,6 +135,10 @@ run_headless() {
     if [ "$(xdotool getwindowname "$window")" = "No Internet Connection" ]; then
         show_log_and_die "the updater could not fetch the catalogue from the demo server"
     fi
+    local WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=')"
+    [ "${WIDTH}x$HEIGHT" = "$((form_width * scale))x$((form_height * scale))" ] \
+        || die "at scale $scale the window is ${WIDTH}x$HEIGHT, not the form's ${form_width}x$form_height times $scale"
 
     # Three cameras: two cards, one over adb.
     local rows=() tenths=300

@@ -3,12 +3,13 @@
 # headless, a private network): what it mounts here (the demo CA store, the cameras'
 # cards) nobody else sees, and it all goes when the last process of the namespace ends.
 #
-# Usage: inside.sh WORK BIN_DIR BASE_URL MODE OUT
+# Usage: inside.sh WORK BIN_DIR BASE_URL MODE OUT SCALE
 #   WORK      the run's scratch folder, made by scripts/demo
 #   BIN_DIR   a build tree holding vek-updater
 #   BASE_URL  the https address built into that vek-updater; the demo serves it
 #   MODE      window (on $DISPLAY, until the user closes it) or headless (Xvfb, scripted)
 #   OUT       where headless mode leaves its screenshots
+#   SCALE     headless: the virtual display's scale factor (1 for 100 %, 2 for 200 %)
 set -euo pipefail
 
 work=$1
@@ -16,6 +17,7 @@ bin_dir=$2
 base_url=$3
 mode=$4
 out=$5   # read by headless.sh
+scale=$6 # read by headless.sh
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
 

@@ -124,6 +124,7 @@ private slots:
         QTest::newRow("empty body") << "empty";
         QTest::newRow("top-level array") << "array";
         QTest::newRow("host not found") << "nohost";
+        QTest::newRow("certificate not trusted") << "untrusted";
     }
     void failedDownloadShowsNoInternetConnection()
     {
@@ -143,9 +144,15 @@ private slots:
             server.serve(cataloguePath, "");
         else if (failure == "array")
             server.serve(cataloguePath, "[{\"A\":1},{\"TZ2200\":{}}]");
-        else
+        else if (failure == "untrusted") {
+            server.serve(cataloguePath, catalogue);
+            QSslConfiguration systemRootsOnly = QSslConfiguration::defaultConfiguration();
+            systemRootsOnly.setCaCertificates(QSslConfiguration::systemCaCertificates());
+            QSslConfiguration::setDefaultConfiguration(systemRootsOnly);
+        } else
             windowBase = "https://no-such-host.invalid" + folder;
 
+        const auto trustAgain = qScopeGuard(&HttpsServer::trustTestCertificate);
         expectNoInternetConnection(windowBase);
     }
 

@@ -17,7 +17,7 @@ function(vek_add_test)
     add_executable(${target} ${ARG_SOURCES})
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
     target_link_libraries(${target} PRIVATE vekcore vekresources)
-    target_link_libraries(${target} PRIVATE vektestsupport Qt5::Test Qt5::Widgets Qt5::Network
+    target_link_libraries(${target} PRIVATE vektestsupport ${VEK_QT}::Test ${VEK_QT}::Widgets ${VEK_QT}::Network
                           ${ARG_LIBS})
 
     # A directory of its own, so that files a test leaves in its working
@@ -28,10 +28,6 @@ function(vek_add_test)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
-    # The window starts an adb server when it is made: the scripted adb, which answers
-    # a test that gave it no state as an adb without a camera would, stands in for a
-    # real one the machine may have, and whose server other programs may be using.
-    set(fake_adb_first "PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH}")
     set_tests_properties(${target} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH};${ARG_ENV}"
         TIMEOUT ${ARG_TIMEOUT}

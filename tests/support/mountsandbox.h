@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QString>
 #include <QStringList>
 #include <QtTest/QTest>
@@ -32,11 +33,16 @@ private:
     QStringList mounted;
 };
 
+// QTEST_MAIN's own set-up, written out with public API only.
 #define VEK_TEST_MAIN_WITH_MOUNTS(TestObject) \
     int main(int argc, char *argv[]) \
     { \
         MountSandbox::enter(); \
-        QTEST_MAIN_IMPL(TestObject) \
+        QApplication app(argc, argv); \
+        app.setAttribute(Qt::AA_Use96Dpi, true); \
+        TestObject tc; \
+        QTEST_SET_MAIN_SOURCE_PATH \
+        return QTest::qExec(&tc, argc, argv); \
     }
 
 #define VEK_REQUIRE_MOUNTS() \

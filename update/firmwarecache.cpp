@@ -79,24 +79,29 @@ bool FirmwareCache::ensureFolder()
     return false;
 }
 
-std::unique_ptr<QTemporaryFile> FirmwareCache::newDownloadFile()
+QString FirmwareCache::newDownloadFile()
 {
     if (!ensureFolder())
-        return nullptr;
-    auto file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/image-XXXXXX"));
-    if (!file->open())
-        return nullptr;
-    return file;
+        return QString();
+    QTemporaryFile file(folder + QStringLiteral("/image-XXXXXX"));
+    if (!file.open())
+        return QString();
+    file.setAutoRemove(false);
+    return file.fileName();
 }
 
-void FirmwareCache::keep(const QString &link, const QString &checksum, QTemporaryFile &verifiedDownload)
+void FirmwareCache::keep(const QString &link, const QString &checksum, const QString &verifiedDownload)
 {
     const Key key = keyFor(link, checksum);
     if (key.second.isEmpty())
         return;
     drop(link, checksum);
-    verifiedDownload.setAutoRemove(false);
-    images.insert(key, verifiedDownload.fileName());
+    images.insert(key, verifiedDownload);
+}
+
+void FirmwareCache::discard(const QString &download)
+{
+    QFile::remove(download);
 }
 
 QString FirmwareCache::imageFor(const QString &link, const QString &checksum) const

@@ -7,7 +7,6 @@
 #include <memory>
 
 class QLockFile;
-class QTemporaryFile;
 
 // The firmware images this run has downloaded and verified, one per link and
 // checksum, so that the second camera of a model needs no download. Images live in
@@ -30,14 +29,17 @@ public:
     FirmwareCache(const FirmwareCache &) = delete;
     FirmwareCache &operator=(const FirmwareCache &) = delete;
 
-    // A new open file in the cache's folder for a download to stream into. Removed
-    // when the pointer goes, unless keep() took it first. Null when the folder could
-    // not be made or the file not created.
-    std::unique_ptr<QTemporaryFile> newDownloadFile();
+    // The path of a new empty file in the cache's folder for a download to stream
+    // into, or an empty string when none could be made. The file is the cache's: keep()
+    // makes it an image, discard() removes it, and the cache's end removes the rest.
+    QString newDownloadFile();
 
     // Keeps a fully written, verified download as the image for link and checksum,
     // replacing any image kept for them before.
-    void keep(const QString &link, const QString &checksum, QTemporaryFile &verifiedDownload);
+    void keep(const QString &link, const QString &checksum, const QString &verifiedDownload);
+
+    // Removes a download that is not to be kept.
+    void discard(const QString &download);
 
     // Path of the image kept for link and checksum, or an empty string.
     QString imageFor(const QString &link, const QString &checksum) const;

@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QElapsedTimer>
-#include <QTemporaryFile>
 
 namespace {
 // One posted event per readyRead would be thousands; the window looks a few times a second.
@@ -79,7 +78,7 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::cachedImage(const QString &l
         return digestOfFile(path, [&report, size](qint64 done) { report(UpdatePhase::Verifying, done, size); });
     });
     if (check.readable && checksumMatches(check.digest, checksum))
-        return {InstallOutcome::Installed, path, check.digest, nullptr};
+        return {InstallOutcome::Installed, path, check.digest};
     // The kept copy has rotted on disk; fetch a fresh one.
     cache.drop(link, checksum);
     return {};
@@ -91,19 +90,16 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
     const QUrl url = httpsUrlFromLink(link, &refusal);
     if (url.isEmpty()) {
         logDownloadFailure(refusal, QNetworkReply::ProtocolUnknownError);
-        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
+        return {InstallOutcome::DownloadFailed, {}, {}};
     }
-    std::shared_ptr<QTemporaryFile> file = cache.newDownloadFile();
-    if (!file) {
+    const QString path = cache.newDownloadFile();
+    if (path.isEmpty()) {
         logStorageFailure(QStringLiteral("no file can be made in ") + QDir::tempPath());
-        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
+        return {InstallOutcome::DownloadFailed, {}, {}};
     }
-    // The worker writes the file by its name; this object keeps the name for the cache.
-    file->close();
     reporter(UpdatePhase::Downloading, 0, -1);
     // Hashing and writing hundreds of MiB take a good share of a core: in the GUI
     // thread, on a busy machine, that made the window miss its turn for 100 ms at a time.
-    const QString path = file->fileName();
     const PhaseProgress report = reporter;
     const DownloadLimits downloadLimits = limits.download;
     const DownloadResult download = runOffGuiThread(
@@ -120,18 +116,22 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
             return downloadFirmwareToFile(url, path, downloadLimits, onData);
         },
         &stop, &StopRequest::raised);
+    int outcome = InstallOutcome::Installed;
     if (download.storageFailed) {
         logStorageFailure(download.errorString);
-        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
-    }
-    if (!download.succeeded()) {
+        outcome = InstallOutcome::DownloadFailed;
+    } else if (!download.succeeded()) {
         logDownloadFailure(download.errorString, download.error);
-        return {InstallOutcome::DownloadFailed, {}, {}, nullptr};
+        outcome = InstallOutcome::DownloadFailed;
+    } else if (!checksumMatches(download.digest, checksum)) {
+        outcome = InstallOutcome::ChecksumMismatch;
     }
-    if (!checksumMatches(download.digest, checksum))
-        return {InstallOutcome::ChecksumMismatch, {}, {}, nullptr};
-    cache.keep(link, checksum, *file);
-    return {InstallOutcome::Installed, path, download.digest, file};
+    if (outcome != InstallOutcome::Installed) {
+        cache.discard(path);
+        return {outcome, {}, {}};
+    }
+    cache.keep(link, checksum, path);
+    return {InstallOutcome::Installed, path, download.digest};
 }
 
 int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &destination, const QString &modelCode)

@@ -6,11 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
-#include <memory>
-
 struct ASSET_INFORMATION;
 class FirmwareCache;
-class QTemporaryFile;
 class StopRequest;
 
 // Brings the catalogue's firmware image onto one camera and says how that went, as an
@@ -33,7 +30,6 @@ private:
         int outcome = 0;
         QString path;
         QByteArray digest;
-        std::shared_ptr<QTemporaryFile> download; // kept alive while the image is in use
     };
 
     VerifiedImage verifiedImage(const QString &link, const QString &checksum);

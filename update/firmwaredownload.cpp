@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QIODevice>
 #include <QNetworkAccessManager>
-#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -19,7 +18,6 @@ constexpr qint64 chunkBytes = 256 * 1024;
 // drain of all of it at once that stalls the window. Bounded, the network thread
 // waits for the hash and the disk, and memory stays flat.
 constexpr qint64 replyBufferBytes = 4 * 1024 * 1024;
-constexpr int interruptionCheckMs = 100;
 
 // Moves what has arrived from the reply into the target and the digest.
 class BodySink
@@ -107,16 +105,9 @@ DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const Downlo
     });
     rateCheck.start(limits.rateWindowMs);
 
-    QTimer interruptionCheck;
-    QObject::connect(&interruptionCheck, &QTimer::timeout, &loop, [&loop] {
-        if (QThread::currentThread()->isInterruptionRequested())
-            loop.quit();
-    });
-    interruptionCheck.start(interruptionCheckMs);
-
     if (!reply->isFinished())
         loop.exec();
-    // The loop also ends when the application quits under it, or the thread is interrupted.
+    // The loop also ends when the application quits under it, or its thread is told to quit.
     if (!reply->isFinished())
         reply->abort();
 

@@ -48,7 +48,7 @@ DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const Downlo
 
 // The same into the file at path, emptied first, and flushed at the end; a file that
 // cannot be written is a failed download. Meant for a worker thread: it stops early
-// when the thread is asked to (QThread::requestInterruption), as the application's
-// quit would stop it in the GUI thread.
+// when the thread is told to quit, as the application's quit would stop it in the GUI
+// thread.
 DownloadResult downloadFirmwareToFile(const QUrl &url, const QString &path, const DownloadLimits &limits,
                                       const DownloadProgress &progress = {});

@@ -11,8 +11,15 @@
 // that the window keeps painting and the poll timer keeps ticking meanwhile. The work
 // gets its inputs by value and hands back a value: nothing is shared while it runs.
 //
-// When stopSignal of stopper comes first, the wait ends early just the same: work that
-// can stop is asked to, and its result is whatever it makes of that.
+// This is how every step of an update leaves the GUI thread (download, card, push);
+// only detection keeps the long-lived adb worker. A thread per step, rather than a
+// pool, because a step is long and Qt Core alone offers no futures that a local event
+// loop can wait on.
+//
+// When stopSignal of stopper comes first, the wait ends early just the same. Work that
+// can stop is then asked to in both of the ways it may be listening: a loop over
+// chunks sees the interruption request, and an event loop inside the work (the
+// download's) is ended by the thread's quit.
 template<typename Work, typename Stopper = QObject, typename StopSignal = void (QObject::*)()>
 auto runOffGuiThread(Work work, const Stopper *stopper = nullptr, StopSignal stopSignal = nullptr)
     -> std::invoke_result_t<Work>
@@ -29,8 +36,10 @@ auto runOffGuiThread(Work work, const Stopper *stopper = nullptr, StopSignal sto
     loop.exec();
     // The loop also ends when the application quits under it, or on the stop signal;
     // the work still has to end, and work that can stop early is asked to.
-    if (!thread->isFinished())
+    if (!thread->isFinished()) {
         thread->requestInterruption();
+        thread->quit();
+    }
     thread->wait();
     return result.get();
 }

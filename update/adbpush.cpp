@@ -1,6 +1,7 @@
 #include "update/adbpush.h"
 
 #include "outside/textbeforenul.h"
+#include "update/chunkedread.h"
 #include "outside/processrunner.h"
 
 #include <QFile>
@@ -11,7 +12,6 @@
 
 namespace {
 constexpr qint64 mebibyte = 1024 * 1024;
-constexpr qint64 chunkBytes = mebibyte;
 
 bool stageImage(const QString &imagePath, const QString &stagingPath, const PhaseProgress &progress)
 {
@@ -20,21 +20,13 @@ bool stageImage(const QString &imagePath, const QString &stagingPath, const Phas
     if (!image.open(QIODevice::ReadOnly) || !staging.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     const qint64 imageSize = image.size();
-    QByteArray buffer(int(chunkBytes), Qt::Uninitialized);
-    qint64 written = 0;
-    for (;;) {
-        const qint64 got = image.read(buffer.data(), chunkBytes);
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        if (staging.write(buffer.constData(), got) != got)
-            return false;
-        written += got;
-        if (progress)
-            progress(UpdatePhase::Writing, written, imageSize);
-    }
-    return staging.flush() && written == imageSize;
+    const ChunkedRead copied = readInChunks(
+        image, [&staging](const char *data, qint64 size) { return staging.write(data, size) == size; },
+        [&](qint64 written) {
+            if (progress)
+                progress(UpdatePhase::Writing, written, imageSize);
+        });
+    return copied.complete() && staging.flush() && copied.bytes == imageSize;
 }
 }
 

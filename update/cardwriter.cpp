@@ -1,5 +1,6 @@
 #include "update/cardwriter.h"
 
+#include "update/chunkedread.h"
 #include "update/filesync.h"
 
 #include <QDateTime>
@@ -8,10 +9,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QTemporaryFile>
-#include <QThread>
 
 namespace {
-constexpr qint64 chunkBytes = 1024 * 1024;
 // Older than any write still running: a card image is written in well under this.
 constexpr qint64 leftoverAgeSecs = 10 * 60;
 
@@ -76,35 +75,31 @@ QString destinationOnCard(const QString &destinationPath, const QString &cardRoo
 // The card's copy, written and flushed; returns the number of bytes it holds, or -1.
 qint64 copyToCard(QFile &image, QFile &card, qint64 imageSize, const PhaseProgress &progress, QString &why)
 {
-    QByteArray buffer(int(chunkBytes), Qt::Uninitialized);
-    qint64 written = 0;
-    for (;;) {
+    const ChunkedRead copied = readInChunks(
+        image, [&card](const char *data, qint64 size) { return card.write(data, size) == size; },
+        [&](qint64 written) {
+            if (progress)
+                progress(UpdatePhase::Writing, written, imageSize);
+        });
+    switch (copied.end) {
+    case ChunkedRead::End::Complete:
+        break;
+    case ChunkedRead::End::ReadFailed:
+        why = "cannot read the image: " + image.errorString();
+        return -1;
+    case ChunkedRead::End::Refused:
+        why = "the card took fewer bytes than written: " + card.errorString();
+        return -1;
+    case ChunkedRead::End::Interrupted:
         // The window was closed under a slow card: leave the old image as it is.
-        if (QThread::currentThread()->isInterruptionRequested()) {
-            why = QStringLiteral("abandoned: the updater is closing");
-            return -1;
-        }
-        const qint64 got = image.read(buffer.data(), chunkBytes);
-        if (got < 0) {
-            why = "cannot read the image: " + image.errorString();
-            return -1;
-        }
-        if (got == 0)
-            break;
-        const qint64 stored = card.write(buffer.constData(), got);
-        if (stored != got) {
-            why = "the card took fewer bytes than written: " + card.errorString();
-            return -1;
-        }
-        written += stored;
-        if (progress)
-            progress(UpdatePhase::Writing, written, imageSize);
+        why = QStringLiteral("abandoned: the updater is closing");
+        return -1;
     }
     if (!flushFileToMedium(card)) {
         why = "cannot flush the image to the card: " + card.errorString();
         return -1;
     }
-    return written;
+    return copied.bytes;
 }
 }
 

@@ -4,30 +4,33 @@
 
 #include <QFile>
 
-namespace {
-constexpr qint64 chunkBytes = 1024 * 1024;
+FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const ByteProgress &progress, char *buffer)
+{
+    Sha256 hash;
+    const ChunkedRead chunks = readInChunks(
+        read,
+        [&hash](const char *data, qint64 size) {
+            hash.addData(data, size);
+            return true;
+        },
+        progress, buffer);
+    FileDigest result;
+    result.size = chunks.bytes;
+    result.readable = chunks.complete();
+    if (result.readable)
+        result.digest = hash.result();
+    else
+        result.error = chunks.end == ChunkedRead::End::Interrupted ? QStringLiteral("stopped") : error;
+    return result;
 }
 
 FileDigest digestOfOpenFile(QFile &file, const ByteProgress &progress)
 {
-    FileDigest result;
-    Sha256 hash;
-    QByteArray buffer(int(chunkBytes), Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = file.read(buffer.data(), chunkBytes);
-        if (got < 0) {
-            result.error = file.errorString();
-            return result;
-        }
-        if (got == 0)
-            break;
-        hash.addData(buffer.constData(), got);
-        result.size += got;
-        if (progress)
-            progress(result.size);
-    }
-    result.readable = true;
-    result.digest = hash.result();
+    // The error is asked for only once the read has failed.
+    FileDigest result = digestOfChunks([&file](char *into, qint64 max) { return file.read(into, max); }, QString(),
+                                       progress);
+    if (!result.readable && result.error.isEmpty())
+        result.error = file.errorString();
     return result;
 }
 

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "update/chunkedread.h"
+
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
-
 class QFile;
-
-// Bytes handled so far by a long file operation.
-using ByteProgress = std::function<void(qint64 done)>;
 
 struct FileDigest
 {
@@ -22,3 +19,6 @@ struct FileDigest
 FileDigest digestOfFile(const QString &path, const ByteProgress &progress = {});
 // The same for a file already open for reading, from its current position.
 FileDigest digestOfOpenFile(QFile &file, const ByteProgress &progress = {});
+// The same for whatever read yields; error names what was read when it fails.
+FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const ByteProgress &progress = {},
+                          char *buffer = nullptr);

@@ -1,7 +1,5 @@
 #include "update/filesync.h"
 
-#include "update/sha256.h"
-
 #include <QDir>
 #include <QFileDevice>
 
@@ -13,9 +11,6 @@ std::wstring nativePath(const QString &path)
 {
     return QDir::toNativeSeparators(path).toStdWString();
 }
-
-// Unbuffered reads need sector-aligned buffers and lengths; pages are aligned enough.
-constexpr DWORD chunkBytes = 1024 * 1024;
 }
 
 bool flushFileToMedium(QFileDevice &file)
@@ -39,36 +34,26 @@ void flushFolderToMedium(const QString &)
 
 FileDigest digestFromMedium(const QString &path, const ByteProgress &progress)
 {
-    FileDigest result;
     const HANDLE handle = ::CreateFileW(nativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
+        FileDigest result;
         result.error = QStringLiteral("cannot open %1 (error %2)").arg(path).arg(::GetLastError());
         return result;
     }
+    // Unbuffered reads need sector-aligned buffers and lengths; pages are aligned enough.
     void *buffer = ::VirtualAlloc(nullptr, chunkBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    Sha256 hash;
-    bool failed = buffer == nullptr;
-    while (!failed) {
-        DWORD got = 0;
-        if (!::ReadFile(handle, buffer, chunkBytes, &got, nullptr)) {
-            result.error = QStringLiteral("cannot read %1 (error %2)").arg(path).arg(::GetLastError());
-            failed = true;
-            break;
-        }
-        if (got == 0)
-            break;
-        hash.addData(static_cast<const char *>(buffer), got);
-        result.size += got;
-        if (progress)
-            progress(result.size);
-    }
-    if (buffer)
+    FileDigest result;
+    if (buffer) {
+        const auto read = [handle](char *into, qint64 max) -> qint64 {
+            DWORD got = 0;
+            return ::ReadFile(handle, into, DWORD(max), &got, nullptr) ? qint64(got) : -1;
+        };
+        result = digestOfChunks(read, QStringLiteral("cannot read ") + path, progress, static_cast<char *>(buffer));
         ::VirtualFree(buffer, 0, MEM_RELEASE);
-    ::CloseHandle(handle);
-    if (!failed) {
-        result.readable = true;
-        result.digest = hash.result();
+    } else {
+        result.error = QStringLiteral("no memory to read %1").arg(path);
     }
+    ::CloseHandle(handle);
     return result;
 }

@@ -1,6 +1,7 @@
 #include "update/firmwaredownload.h"
 
 #include "outside/networkrequest.h"
+#include "update/chunkedread.h"
 #include "update/sha256.h"
 
 #include <QEventLoop>
@@ -12,7 +13,6 @@
 #include <memory>
 
 namespace {
-constexpr qint64 chunkBytes = 256 * 1024;
 // Without a limit Qt's network thread takes in the body as fast as the loopback or LAN
 // delivers it and queues it for this thread: hundreds of MiB held in memory, and a
 // drain of all of it at once that stalls the window. Bounded, the network thread
@@ -23,21 +23,17 @@ constexpr qint64 replyBufferBytes = 4 * 1024 * 1024;
 class BodySink
 {
 public:
-    BodySink(QNetworkReply &reply, QIODevice &target) : reply(reply), target(target), buffer(chunkBytes, Qt::Uninitialized) {}
+    BodySink(QNetworkReply &reply, QIODevice &target) : reply(reply), target(target) {}
 
     // False when the target refused the bytes; the download cannot go on then.
     bool drain()
     {
-        while (reply.bytesAvailable() > 0) {
-            const qint64 got = reply.read(buffer.data(), chunkBytes);
-            if (got <= 0)
-                break;
-            hash.addData(buffer.constData(), got);
-            if (target.write(buffer.constData(), got) != got)
-                return false;
-            received += got;
-        }
-        return true;
+        const ChunkedRead moved = readInChunks(reply, [this](const char *data, qint64 size) {
+            hash.addData(data, size);
+            return target.write(data, size) == size;
+        });
+        received += moved.bytes;
+        return moved.end != ChunkedRead::End::Refused;
     }
 
     qint64 received = 0;
@@ -46,7 +42,6 @@ public:
 private:
     QNetworkReply &reply;
     QIODevice &target;
-    QByteArray buffer;
 };
 
 qint64 announcedSize(const QNetworkReply &reply)

@@ -27,7 +27,7 @@ void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError 
     qDebug() << "Failure" << errorString << " Error:" << error;
 }
 
-// Not the network's fault: a network error name would send support the wrong way.
+// Not the network's fault, so the line names no network error.
 void logStorageFailure(const QString &why)
 {
     qDebug() << "Failure - the workstation's temporary folder cannot hold the image:" << why;
@@ -98,8 +98,8 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
         return {InstallOutcome::DownloadFailed, {}, {}};
     }
     reporter(UpdatePhase::Downloading, 0, -1);
-    // Hashing and writing hundreds of MiB take a good share of a core: in the GUI
-    // thread, on a busy machine, that made the window miss its turn for 100 ms at a time.
+    // Hashing and writing an image keep a core busy: off the GUI thread, so that the
+    // window never waits for them.
     const PhaseProgress report = reporter;
     const DownloadLimits downloadLimits = limits.download;
     const DownloadResult download = runOffGuiThread(

@@ -35,7 +35,8 @@ private slots:
         QTest::newRow("empty") << QByteArray() << "" << "";
         QTest::newRow("UTF-8") << QByteArray("5.9\xc3\xa9\n\xc3\x96RVA") << QString::fromUtf8("5.9\xc3\xa9")
                                << QString::fromUtf8("\xc3\x96RVA");
-        QTest::newRow("bad UTF-8 decoded, not dropped") << QByteArray("5.9\xff") << QString::fromUtf8("5.9\xef\xbf\xbd")
+        QTest::newRow("bad UTF-8 decoded, not dropped")
+            << QByteArray("5.9\xff") << QString::fromUtf8("5.9\xef\xbf\xbd")
                                                          << "";
     }
     void parse()

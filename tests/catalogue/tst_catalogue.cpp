@@ -1,0 +1,115 @@
+#include "catalogue/catalogueparser.h"
+#include "catalogue/modelcode.h"
+#include "catalogue/versionnumber.h"
+
+#include <QtTest>
+
+class CatalogueTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Catalogues are written with ' for " to stay readable; each record reads
+    // "Model|Model_Code|Version|Brand|Link|Checksum|Pathname|ADB_Device".
+    void parseCatalogue_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("hasMembers");
+        QTest::addColumn<QStringList>("records");
+        QTest::newRow("first key never read")
+            << QByteArray("{'TZ7000':{'Version':'1'},'A':{'Version':'2'},'TZ4100':{}}") << true
+            << QStringList{"TZ4100|TZ41||||||0", "TZ7000|TZ7K|1|||||0"};
+        QTest::newRow("one member: success, no records")
+            << QByteArray("{'TZ4100':{'Version':'5'}}") << true << QStringList();
+        QTest::newRow("array: one record per element")
+            << QByteArray("{'#':0,'vek':[{'Brand':'ORVA'},'text',{'ADB_Device':true}],'TZ22':5}") << true
+            << QStringList{"VEK|VEK||ORVA||||0", "VEK|VEK||||||0", "VEK|VEK||||||1"};
+        QTest::newRow("fields of their JSON type only")
+            << QByteArray("{'#':1,'tz4100':{'Version':5.9,'ADB_Device':'true','Link':'https://h/f.bin',"
+                          "'Checksum':'aB12','Pathname':'p','Brand':'ORVA'}}")
+            << true << QStringList{"TZ4100|TZ41||ORVA|https://h/f.bin|aB12|p|0"};
+        QTest::newRow("unsafe keys skipped")
+            << QByteArray("{'#':1,'TZ22':{},'../x':{},'A B':{},'T\\u0027Z':[{}],'TZ;rm':{},"
+                          "'T-Z_9':{},'TZ\xc3\xa9':{}}")
+            << true << QStringList{"T-Z_9|T-Z_9||||||0", "TZ22|TZ22||||||0"};
+        QTest::newRow("text ends at the first NUL")
+            << QByteArray("{'#':1,'TZ5500':{}}") + '\0' + "{garbage" << true << QStringList{"TZ5500|TZ55||||||0"};
+        QTest::newRow("malformed") << QByteArray("{'#':1,'TZ22':{") << false << QStringList();
+        QTest::newRow("array at the top") << QByteArray("[{'TZ22':{}}]") << false << QStringList();
+        QTest::newRow("empty object") << QByteArray("{}") << false << QStringList();
+    }
+    void parseCatalogue()
+    {
+        QFETCH(QByteArray, body);
+        const CatalogueContents contents = ::parseCatalogue(body.replace('\'', '"'));
+        QStringList records;
+        for (const CatalogueEntry &e : contents.entries) {
+            const ASSET_INFORMATION a = makeAsset(e.key, e.entry);
+            records << QStringList{a.Model,    a.Model_Code, a.Version,  a.Brand,
+                                   a.Link,     a.Checksum,   a.Pathname, QString::number(a.ADB_Device)}
+                           .join('|');
+        }
+        QTEST(contents.hasMembers, "hasMembers");
+        QTEST(records, "records");
+    }
+
+    void shortModelCode_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("00 dropped") << "TZ4100" << "TZ41";
+        QTest::newRow("000 becomes K") << "TZ7000" << "TZ7K";
+        QTest::newRow("only 000") << "000" << "K";
+        QTest::newRow("one 0 kept") << "TZ10" << "TZ10";
+        QTest::newRow("no zeros") << "VEK" << "VEK";
+    }
+    void shortModelCode()
+    {
+        QFETCH(QString, name);
+        QTEST(::shortModelCode(name), "code");
+    }
+
+    void versionNumber_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<double>("number");
+        QTest::newRow("all digits in a row") << "V1.2.10" << 1210.0;
+        QTest::newRow("signs and spaces dropped") << " -4 .0+" << 40.0;
+        QTest::newRow("no digits") << "beta" << 0.0;
+        QTest::newRow("non-ASCII digit fails") << QString::fromUtf8("1.\u0663") << 0.0;
+    }
+    void versionNumber()
+    {
+        QFETCH(QString, version);
+        QTEST(::versionNumber(version), "number");
+    }
+
+    void updateRequired_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("catalogue");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("required");
+        QTest::newRow("older device") << "TZ22" << "5.920" << "5.917" << true;
+        QTest::newRow("newer device: different, not older") << "TZ55" << "3.1" << "4.0" << true;
+        QTest::newRow("same version") << "TZ43" << "5.917" << "5.917" << false;
+        QTest::newRow("same digits") << "TZ43" << "1.10" << "1.1.0" << false;
+        QTest::newRow("extra zero differs") << "TZ43" << "2.0" << "2.00" << true;
+        QTest::newRow("unreadable device") << "TZ55" << "5.920" << "" << true;
+        QTest::newRow("TZ41 on 5.917 kept") << "TZ41" << "5.920" << "5.917" << false;
+        QTest::newRow("TZ41 holding 5.917 kept") << "TZ41" << "5.920" << "V5.9170" << false;
+        QTest::newRow("TZ41 on another version") << "TZ41" << "5.920" << "5.916" << true;
+        QTest::newRow("TZ41 rule: exact code") << "TZ41X" << "5.920" << "5.917" << true;
+        QTest::newRow("TZ41 rule: case-sensitive") << "tz41" << "5.920" << "5.917" << true;
+    }
+    void updateRequired()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, catalogue);
+        QFETCH(QString, device);
+        QTEST(::updateRequired(code, catalogue, device), "required");
+    }
+};
+
+QTEST_GUILESS_MAIN(CatalogueTest)
+#include "tst_catalogue.moc"

@@ -9,7 +9,6 @@
 #include <QScreen>
 
 namespace {
-constexpr int showAfterMs = 500;
 constexpr int refreshEveryMs = 250;
 constexpr int barSteps = 1000;
 constexpr int rowMargin = 8;
@@ -41,14 +40,12 @@ UpdateProgress::UpdateProgress(QWidget *window, const ASSET_INFORMATION &camera,
       keepClear(keepClear),
       giveUpMs(giveUpMs)
 {
-    showDelay.setSingleShot(true);
-    showDelay.setInterval(showAfterMs);
-    connect(&showDelay, &QTimer::timeout, this, &UpdateProgress::showDialog);
-    // Runs from the start, dialog or not: it also watches for the camera going.
+    // It also watches for the camera going.
     refreshTimer.setInterval(refreshEveryMs);
     connect(&refreshTimer, &QTimer::timeout, this, &UpdateProgress::refreshDialog);
     refreshTimer.start();
     clock.start();
+    showDialog();
 }
 
 UpdateProgress::~UpdateProgress()
@@ -60,9 +57,6 @@ void UpdateProgress::report(UpdatePhase newPhase, qint64 newDone, qint64 newTota
 {
     const qint64 now = clock.elapsed();
     if (!started || newPhase != phase) {
-        // Each phase gets its own half second before the dialog is worth showing.
-        if (!dialog)
-            showDelay.start();
         phaseStartMs = now;
         lastDataMs = now;
         rate.reset();

@@ -15,9 +15,9 @@ struct ASSET_INFORMATION;
 
 // Tells the user how far an update has come: a window-modal dialog naming the camera,
 // with the step, the bytes, speed and time left, or how long a step without a known
-// size has run, and a bar. Short updates finish without it: the dialog appears only
-// once a step has lasted half a second, and it goes when this object goes, so it is
-// closed before the outcome's message box opens.
+// size has run, and a bar. It is there, and modal, from the moment the update starts,
+// so that the window takes no second update meanwhile; it goes when this object goes,
+// so it is closed before the outcome's message box opens.
 //
 // It also keeps an eye on the camera's record, which the poll cycle refreshes while
 // the update runs: when the camera goes, it says so and emits cameraLost().
@@ -52,7 +52,6 @@ private:
     const QRect keepClear;
     const int giveUpMs;
     QPointer<QProgressDialog> dialog;
-    QTimer showDelay;
     QTimer refreshTimer;
     QElapsedTimer clock;
     TransferRate rate;

@@ -3,17 +3,13 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QMessageBox>
-#include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
 
-// Records and closes the message boxes that the code under test shows.
-//
-// The boxes are real: the static QMessageBox functions run exec(), a nested
-// event loop, and the watcher's timer fires inside that loop. Each box is
-// recorded once, when first seen, and then closed with its Ok button (or its
-// first button) after the hold time.
+// Records and closes the real message boxes the code under test shows. The static
+// QMessageBox functions run a nested event loop, and the watcher's timer fires inside
+// it: each box is recorded once, then closed with its Ok button after the hold time.
 class MessageBoxWatcher : public QObject
 {
     Q_OBJECT
@@ -21,25 +17,22 @@ public:
     struct SeenBox
     {
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QString title;
-        QString text;
+        QString title, text;
         QMessageBox::StandardButtons buttons;
-        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         QWidget *parent = nullptr; // for comparison only: it may be gone by now
         bool modal = false;
     };
 
     explicit MessageBoxWatcher(QObject *parent = nullptr);
-
-    QList<SeenBox> boxes() const;
-    void clear();
+    QList<SeenBox> boxes() const { return seen; }
+    QStringList titles() const;
+    void clear() { seen.clear(), closedCount = 0; }
     // Spins the event loop until at least count boxes were seen and closed.
     bool waitForBoxes(int count, int timeoutMs = 10000);
-    // Keeps each box open this long, so that timers and nested loops run under it.
-    void setHoldMs(int ms);
-    // Called once per box, while it is still open. It runs as an event of its
-    // own, so it may show boxes or spin event loops itself.
-    void setOnShown(std::function<void(const SeenBox &)> hook);
+    void setHoldMs(int ms) { holdMs = ms; }
+    // Called once per box while it is open, as an event of its own: it may open boxes
+    // or spin event loops itself.
+    void setOnShown(std::function<void(const SeenBox &)> hook) { onShown = std::move(hook); }
 
 private:
     struct OpenBox
@@ -48,12 +41,7 @@ private:
         QElapsedTimer shownFor;
         bool closing = false;
     };
-
     void poll();
-    void noticeNewBoxes();
-    void closeHeldBoxes();
-    static SeenBox describe(QMessageBox *box);
-    static void press(QMessageBox *box);
 
     QTimer pollTimer;
     QList<SeenBox> seen;

@@ -1,6 +1,8 @@
-// The poll cycle of the real window, with cameras on tmpfs cards and behind the scripted
-// adb: routes taken and left, polling under a box, shutdown, and a soak.
+// Detection in the real window, with cameras on tmpfs cards and behind the scripted adb:
+// which card stands for a camera, routes taken and left, polling under a box, shutdown,
+// and a soak.
 
+#include "detection/storagevolumesource.h"
 #include "fake-adb/fakeadb.h"
 #include "httpsserver.h"
 #include "messageboxwatcher.h"
@@ -41,6 +43,17 @@ class PollCycleTest : public QObject
     QTemporaryDir scratch;
     const QByteArray orvaImage = firmwareImage(100000, 1), talmImage = firmwareImage(100000, 2);
 
+    QString card(const QString &name, const QString &code, const QByteArray &versionFile)
+    {
+        const QString root = scratch.filePath(name);
+        return mountCard(root, 1 << 20) && !makeCard(root, code, versionFile, true).isEmpty() ? root : QString();
+    }
+    // One storage scan of the record, as a poll pass makes it.
+    static void scan(MainWindow &w, ASSET_INFORMATION &asset)
+    {
+        QVERIFY(QMetaObject::invokeMethod(&w, "pollUsbDevices", Q_ARG(ASSET_INFORMATION *, &asset)));
+    }
+
 private slots:
     void initTestCase()
     {
@@ -58,6 +71,47 @@ private slots:
                                     {"TZ7600", QJsonObject{{"Version", "3.20"}, {"ADB_Device", true}}},
                                     {"TZ4100", QJsonObject{{"Version", "5.920"}}}};
         server.serve("/fw/vek-updater-config.txt", QJsonDocument(catalogue).toJson());
+    }
+
+    // A read-only card and one of another brand are passed over; brands match exactly,
+    // and without a catalogue brand any card of the model will do.
+    void cardsThatDoNotMatch()
+    {
+        ASSET_INFORMATION locked = camera("TZ7000", "TZ7K", {}), lowerCase = camera("TZ4100", "TZ41", {}),
+                          otherBrand = camera("TZ4300", "TZ43", {});
+        lowerCase.Brand = otherBrand.Brand = "ORVA";
+        MainWindow w(nullptr, "https://127.0.0.1:9", quickLimits());
+        QVERIFY(!card("locked", "TZ7K", "5.920\n").isEmpty() && remountCard(scratch.filePath("locked"), true));
+        QVERIFY(!card("cards", "TZ41", "5.917\norva\n").isEmpty());
+        QVERIFY(!makeCard(scratch.filePath("cards"), "TZ43", "5.917\nPELKA\n", true).isEmpty());
+        for (ASSET_INFORMATION *asset : {&locked, &lowerCase, &otherBrand}) {
+            scan(w, *asset);
+            QVERIFY2(!asset->Attached, qPrintable(asset->Model));
+        }
+        QVERIFY(remountCard(scratch.filePath("locked"), false));
+        lowerCase.Brand.clear();
+        for (ASSET_INFORMATION *asset : {&locked, &lowerCase})
+            scan(w, *asset);
+        QCOMPARE(rows(w), QStringList({" TZ7000 - 5.920", " TZ4100 - 5.917"}));
+        QVERIFY(pullCard(scratch.filePath("locked")) && pullCard(scratch.filePath("cards")));
+    }
+
+    // Of two cards of one model the later volume stands, and the one row shows that card.
+    void laterOfTwoCardsStands()
+    {
+        ASSET_INFORMATION tz5500 = camera("TZ5500", "TZ55", {});
+        MainWindow w(nullptr, "https://127.0.0.1:9", quickLimits());
+        const QString first = card("first", "TZ55", "5.901\n"), second = card("second", "TZ55", "5.902\n");
+        QStringList roots;
+        for (const MountedVolume &volume : StorageVolumeSource().mountedVolumes())
+            roots << volume.rootPath;
+        QVERIFY(roots.contains(first) && roots.contains(second));
+        const QString later = roots.indexOf(second) > roots.indexOf(first) ? second : first;
+        scan(w, tz5500);
+        QCOMPARE(rows(w), QStringList(QString(" TZ5500 - ") + (later == second ? "5.902" : "5.901")));
+        QVERIFY(tz5500.Update_Path.startsWith(later + "/DCIM/"));
+        QVERIFY(deviceView(w)->item(0)->toolTip().endsWith("Found on: " + later));
+        QVERIFY(pullCard(first) && pullCard(second));
     }
 
     // A modal box stops no polling; a camera adb misses is found on its card and goes back
@@ -98,9 +152,8 @@ private slots:
         QCOMPARE(rows(w).filter("TZ7000"), QStringList(" TZ7000 - 5.910"));
 
         watcher.setHoldMs(0);
-        QVERIFY(QMetaObject::invokeMethod(&w, "on_lw_DeviceView_doubleClicked",
-            Q_ARG(QModelIndex, deviceView(w)->model()->index(rows(w).indexOf(" TZ7000 - 5.910"), 0))));
-        QCOMPARE(watcher.titles().last(), QString("TZ7000 - Update Successful"));
+        QTest::mouseClick(w.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+        QVERIFY(watcher.titles().contains("TZ7000 - Update Successful"));
         QVERIFY(fileBytes(adb.cardPath() + "/DCIM/TZ7KLOAD/TZ7KUPDT.BIN") == talmImage);
         adb.attach(false);
         QVERIFY(pullCard(scratch.filePath("tz41")));
@@ -118,9 +171,10 @@ private slots:
         FakeAdb adb;
         QVERIFY(!makeCard(adb.cardPath(), "TZ76", "3.1\n", true).isEmpty());
         adb.attach(true);
-        adb.hold(true);
         auto w = std::make_unique<MainWindow>(nullptr, server.origin() + "/fw");
+        adb.hold(true);
         w->init();
+        const auto neverHangs = qScopeGuard([&adb] { adb.hold(false); });
         QTRY_VERIFY_WITH_TIMEOUT(adb.count("shell cat") == 1, detectionMs);
         std::thread releaser([&adb] {
             std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -192,7 +192,8 @@ private slots:
             QVERIFY(makeHourOld(imagePath) && makeHourOld(imagePath + ".a1B2c3"));
             kept << "TZ41UPDT.BIN.a1B2c3";
         }
-        MainWindow w(nullptr, base(), {{4 << 20, 1000, 64 << 10, pulled ? 24 * 3600 * 1000 : 1500}, {}});
+        const int idleMs = situation == "stall" ? 1500 : pulled ? 24 * 3600 * 1000 : 15000;
+        MainWindow w(nullptr, base(), {{4 << 20, situation == "trickle" ? 1000 : 60000, 64 << 10, idleMs}, {}});
         // The poll cycle, finding the card gone, forgets where the camera's image goes.
         if (pulled)
             QTimer::singleShot(300, &w, [&] { pullCard(root), asset.Update_Path.clear(); });

@@ -1,12 +1,21 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QString>
 
-// Lays out a camera's card below root: the device folder DCIM/100{code}/ with
-// the version file .version holding versionFileBytes (no file when the bytes
-// are null), and the update folder DCIM/{code}LOAD/ when asked for.
-// Returns where the firmware image belongs, root/DCIM/{code}LOAD/{code}UPDT.BIN,
-// or an empty string when the layout could not be written.
-QString makeCard(const QString &root, const QString &modelCode, const QByteArray &versionFileBytes,
-                 bool withUpdateFolder);
+// Lays out a camera's card below root: DCIM/100{code}/.version holding versionFileBytes
+// (no file when they are null) and, when asked, the update folder DCIM/{code}LOAD/.
+// Returns where the image belongs, root/DCIM/{code}LOAD/{code}UPDT.BIN, or "" on failure.
+inline QString makeCard(const QString &root, const QString &modelCode, const QByteArray &versionFileBytes,
+                        bool withUpdateFolder)
+{
+    const QString updateFolder = root + "/DCIM/" + modelCode + "LOAD";
+    QFile versionFile(root + "/DCIM/100" + modelCode + "/.version");
+    if (!QDir().mkpath(root + "/DCIM/100" + modelCode) || (withUpdateFolder && !QDir().mkpath(updateFolder))
+        || (!versionFileBytes.isNull()
+            && (!versionFile.open(QIODevice::WriteOnly) || versionFile.write(versionFileBytes) != versionFileBytes.size())))
+        return {};
+    return updateFolder + "/" + modelCode + "UPDT.BIN";
+}

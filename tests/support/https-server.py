@@ -3,46 +3,21 @@
 
     https-server.py --cert FILE --key FILE [--root DIR] [--state DIR] [--port N]
 
-It prints the port it listens on as one line on standard output, then serves until
-it is killed. Like the scripted adb, it is driven by files that the caller may change
-at any time; every request reads them afresh.
-
-STATE/routes.json maps an exact path (the query is ignored) to what to answer:
-  status       HTTP status, 200 unless given
-  body         a file whose bytes are the body; none: an empty body
-  type         Content-Type, "application/octet-stream" unless given
-  location     a Location header
-  length       the Content-Length to announce, the body's size unless given
-  send         how many bytes of the body to send; all unless given
-  after        what follows the bytes sent: "close" (default: the connection ends,
-               cutting the body short when fewer bytes than announced were sent)
-               or "stall" (stay silent with the connection open)
-  silent       true: read the request and never answer
-  chunk, interval_ms   pace the body: chunk bytes, then a pause of interval_ms
-A path without a route is a file under --root, or 404. Every request appends
+It prints its port on one line, then serves until killed. Like the scripted adb it
+reads its orders afresh on every request: STATE/routes.json maps an exact path (the
+query ignored) to a plan, whose members are
+  status (200), type (application/octet-stream), location: the answer's head;
+  body: a file to send; length: the Content-Length announced (the body's size);
+  send: how many bytes of the body to send, then "after": "close" (the default) or
+  "stall" (stay silent, connection open); silent: never answer at all;
+  chunk, interval_ms: send chunk bytes, then pause.
+A path without a route is a file under --root, or 404. Each request appends
 "GET /path" to STATE/log before it is answered.
 """
-import argparse
-import json
-import os
-import ssl
-import sys
-import threading
-import time
-import urllib.parse
+import argparse, json, os, ssl, threading, time, urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 log_lock = threading.Lock()
-
-
-def route_for(state, path):
-    if not state:
-        return None
-    try:
-        with open(os.path.join(state, "routes.json"), encoding="utf-8") as routes:
-            return json.load(routes).get(path)
-    except FileNotFoundError:
-        return None
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -51,25 +26,20 @@ class Handler(BaseHTTPRequestHandler):
 
     def do_GET(self):
         path = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path)
-        if self.server.state:
-            with log_lock, open(os.path.join(self.server.state, "log"), "a") as log:
+        state, root = self.server.state, self.server.root
+        plan = None
+        if state:
+            with log_lock, open(os.path.join(state, "log"), "a") as log:
                 log.write(f"GET {path}\n")
-        plan = route_for(self.server.state, path)
+            if os.path.exists(os.path.join(state, "routes.json")):
+                with open(os.path.join(state, "routes.json"), encoding="utf-8") as routes:
+                    plan = json.load(routes).get(path)
         if plan is None:
-            plan = self.file_plan(path)
+            file = os.path.realpath(os.path.join(root or "/nowhere", path.lstrip("/")))
+            inside = root and file.startswith(os.path.realpath(root) + os.sep) and os.path.isfile(file)
+            plan = {"body": file} if inside else {"status": 404}
         if plan.get("silent"):
             threading.Event().wait()
-        self.answer(plan)
-
-    def file_plan(self, path):
-        root = self.server.root
-        if root:
-            file = os.path.realpath(os.path.join(root, path.lstrip("/")))
-            if file.startswith(os.path.realpath(root) + os.sep) and os.path.isfile(file):
-                return {"body": file}
-        return {"status": 404}
-
-    def answer(self, plan):
         body = plan.get("body")
         size = os.path.getsize(body) if body else 0
         self.send_response(plan.get("status", 200))
@@ -80,38 +50,28 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Connection", "close")
         self.end_headers()
         to_send = min(plan.get("send", size), size)
-        if body and to_send > 0:
-            self.send_body(body, to_send, plan.get("chunk", 256 * 1024), plan.get("interval_ms", 0))
-        self.wfile.flush()
-        after = plan.get("after", "close")
-        if after == "stall":
+        with open(body or os.devnull, "rb") as source:
+            while to_send > 0:
+                piece = source.read(min(plan.get("chunk", 256 * 1024), to_send))
+                self.wfile.write(piece)
+                self.wfile.flush()
+                to_send -= len(piece)
+                if plan.get("interval_ms") and to_send > 0:
+                    time.sleep(plan["interval_ms"] / 1000)
+        if plan.get("after") == "stall":
             threading.Event().wait()
         self.close_connection = True
-
-    def send_body(self, body, to_send, chunk, interval_ms):
-        with open(body, "rb") as source:
-            while to_send > 0:
-                piece = source.read(min(chunk, to_send))
-                if not piece:
-                    break
-                self.wfile.write(piece)
-                to_send -= len(piece)
-                if interval_ms and to_send > 0:
-                    self.wfile.flush()
-                    time.sleep(interval_ms / 1000)
 
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--cert", required=True)
-    parser.add_argument("--key", required=True)
-    parser.add_argument("--root")
-    parser.add_argument("--state")
+    for option in ("--cert", "--key", "--root", "--state"):
+        parser.add_argument(option)
     parser.add_argument("--port", type=int, default=0)
     args = parser.parse_args()
-
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
+    server.handle_error = lambda request, address: None  # clients that hang up are the tests' point
     server.root, server.state = args.root, args.state
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(args.cert, args.key)
@@ -122,5 +82,4 @@ def main():
     server.serve_forever()
 
 
-if __name__ == "__main__":
-    sys.exit(main())
+main()

@@ -1,64 +1,84 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QElapsedTimer>
-#include <QList>
 #include <QMessageBox>
-#include <QObject>
 #include <QPointer>
 #include <QTimer>
-#include <functional>
+#include <QtTest/QTest>
 
-// Records and closes the message boxes that the code under test shows.
-//
-// The boxes are real: the static QMessageBox functions run exec(), a nested
-// event loop, and the watcher's timer fires inside that loop. Each box is
-// recorded once, when first seen, and then closed with its Ok button (or its
-// first button) after the hold time.
+// Records and closes the real message boxes the code under test shows. The static
+// QMessageBox functions run a nested event loop, and the watcher's timer fires inside
+// it: each box is recorded once, then closed with its Ok button after the hold time.
 class MessageBoxWatcher : public QObject
 {
-    Q_OBJECT
 public:
     struct SeenBox
     {
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QString title;
-        QString text;
+        QString title, text;
         QMessageBox::StandardButtons buttons;
-        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         QWidget *parent = nullptr; // for comparison only: it may be gone by now
         bool modal = false;
     };
 
-    explicit MessageBoxWatcher(QObject *parent = nullptr);
-
-    QList<SeenBox> boxes() const;
-    void clear();
+    explicit MessageBoxWatcher(QObject *parent = nullptr) : QObject(parent)
+    {
+        connect(&timer, &QTimer::timeout, this, &MessageBoxWatcher::poll);
+        timer.start(20);
+    }
+    QList<SeenBox> boxes() const { return seen; }
+    QStringList titles() const
+    {
+        QStringList titles;
+        for (const SeenBox &box : seen)
+            titles << box.title;
+        return titles;
+    }
+    void clear() { seen.clear(), closedCount = 0; }
     // Spins the event loop until at least count boxes were seen and closed.
-    bool waitForBoxes(int count, int timeoutMs = 10000);
-    // Keeps each box open this long, so that timers and nested loops run under it.
-    void setHoldMs(int ms);
-    // Called once per box, while it is still open. It runs as an event of its
-    // own, so it may show boxes or spin event loops itself.
-    void setOnShown(std::function<void(const SeenBox &)> hook);
+    bool waitForBoxes(int count, int timeoutMs = 10000)
+    {
+        return QTest::qWaitFor([&] { return seen.size() >= count && closedCount >= count; }, timeoutMs);
+    }
+    void setHoldMs(int ms) { holdMs = ms; }
+    // Called once per box while it is open, as an event of its own: it may open boxes
+    // or spin event loops itself.
+    void setOnShown(std::function<void(const SeenBox &)> hook) { onShown = std::move(hook); }
 
 private:
-    struct OpenBox
+    void poll()
     {
-        QPointer<QMessageBox> box;
-        QElapsedTimer shownFor;
-        bool closing = false;
-    };
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            const auto known = [box](const auto &o) { return o.first == box; };
+            if (!box || !box->isVisible() || std::any_of(open.cbegin(), open.cend(), known))
+                continue;
+            open.append(qMakePair(QPointer<QMessageBox>(box), QElapsedTimer()));
+            open.last().second.start();
+            seen.append({box->icon(), box->windowTitle(), box->text(), box->standardButtons(), box->parentWidget(),
+                         box->isModal()});
+            // Queued, like the click below: Qt never re-enters a timer's slot, so a modal
+            // loop started from poll() would starve the watcher and leave later boxes open.
+            if (onShown)
+                QMetaObject::invokeMethod(this, [this, box = seen.last()] { onShown(box); }, Qt::QueuedConnection);
+        }
+        for (int i = open.size() - 1; i >= 0; --i) {
+            QPointer<QMessageBox> box = open[i].first;
+            if (!box || !box->isVisible()) {
+                open.removeAt(i);
+                ++closedCount;
+            } else if (open[i].second.isValid() && open[i].second.elapsed() >= holdMs) {
+                open[i].second.invalidate(); // pressed once
+                QMetaObject::invokeMethod(box, [box] { box->button(QMessageBox::Ok)->click(); }, Qt::QueuedConnection);
+            }
+        }
+    }
 
-    void poll();
-    void noticeNewBoxes();
-    void closeHeldBoxes();
-    static SeenBox describe(QMessageBox *box);
-    static void press(QMessageBox *box);
-
-    QTimer pollTimer;
+    QTimer timer;
     QList<SeenBox> seen;
-    QList<OpenBox> open;
-    int closedCount = 0;
-    int holdMs = 0;
+    QList<QPair<QPointer<QMessageBox>, QElapsedTimer>> open; // and how long each has been
+    int closedCount = 0, holdMs = 0;
     std::function<void(const SeenBox &)> onShown;
 };

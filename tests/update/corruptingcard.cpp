@@ -18,60 +18,8 @@
 namespace {
 std::string backing, corruptedNameText;
 
-std::string real(const char *path)
-{
-    return backing + path;
-}
-
-int status(int result)
-{
-    return result < 0 ? -errno : result;
-}
-
-int cardGetattr(const char *path, struct stat *attributes, fuse_file_info *)
-{
-    return status(::lstat(real(path).c_str(), attributes));
-}
-
-int cardCreate(const char *path, mode_t mode, fuse_file_info *info)
-{
-    const int descriptor = ::open(real(path).c_str(), info->flags, mode);
-    info->fh = uint64_t(descriptor);
-    return status(descriptor < 0 ? -1 : 0);
-}
-
-int cardOpen(const char *path, fuse_file_info *info)
-{
-    return cardCreate(path, 0, info);
-}
-
-int cardRead(const char *path, char *buffer, size_t size, off_t offset, fuse_file_info *info)
-{
-    const int got = status(int(::pread(int(info->fh), buffer, size, offset)));
-    if (got > 0 && offset == 0 && std::strstr(path, corruptedNameText.c_str()))
-        buffer[0] = char(~buffer[0]);
-    return got;
-}
-
-int cardWrite(const char *, const char *buffer, size_t size, off_t offset, fuse_file_info *info)
-{
-    return status(int(::pwrite(int(info->fh), buffer, size, offset)));
-}
-
-int cardRelease(const char *, fuse_file_info *info)
-{
-    return status(::close(int(info->fh)));
-}
-
-int cardRename(const char *from, const char *to, unsigned int)
-{
-    return status(::rename(real(from).c_str(), real(to).c_str()));
-}
-
-int cardUnlink(const char *path)
-{
-    return status(::unlink(real(path).c_str()));
-}
+std::string real(const char *path) { return backing + path; }
+int status(long result) { return result < 0 ? -errno : int(result); }
 }
 
 int main(int argc, char *argv[])
@@ -80,16 +28,30 @@ int main(int argc, char *argv[])
         return 2;
     backing = argv[1];
     corruptedNameText = argv[3];
-    fuse_operations operations{};
-    operations.getattr = cardGetattr;
-    operations.create = cardCreate;
-    operations.open = cardOpen;
-    operations.read = cardRead;
-    operations.write = cardWrite;
-    operations.release = cardRelease;
-    operations.rename = cardRename;
-    operations.unlink = cardUnlink;
+    static fuse_operations card{}; // static: open() passes on to create()
+    card.getattr = [](const char *path, struct stat *attributes, fuse_file_info *) {
+        return status(::lstat(real(path).c_str(), attributes));
+    };
+    card.create = [](const char *path, mode_t mode, fuse_file_info *info) {
+        info->fh = uint64_t(::open(real(path).c_str(), info->flags, mode));
+        return status(int(info->fh) < 0 ? -1 : 0);
+    };
+    card.open = [](const char *path, fuse_file_info *info) { return card.create(path, 0, info); };
+    card.read = [](const char *path, char *buffer, size_t size, off_t offset, fuse_file_info *info) {
+        const int got = status(::pread(int(info->fh), buffer, size, offset));
+        if (got > 0 && offset == 0 && std::strstr(path, corruptedNameText.c_str()))
+            buffer[0] = char(~buffer[0]);
+        return got;
+    };
+    card.write = [](const char *, const char *buffer, size_t size, off_t offset, fuse_file_info *info) {
+        return status(::pwrite(int(info->fh), buffer, size, offset));
+    };
+    card.release = [](const char *, fuse_file_info *info) { return status(::close(int(info->fh))); };
+    card.rename = [](const char *from, const char *to, unsigned int) {
+        return status(::rename(real(from).c_str(), real(to).c_str()));
+    };
+    card.unlink = [](const char *path) { return status(::unlink(real(path).c_str())); };
     char foreground[] = "-f", singleThreaded[] = "-s";
     char *arguments[] = {argv[0], foreground, singleThreaded, argv[2], nullptr};
-    return fuse_main(4, arguments, &operations, nullptr);
+    return fuse_main(4, arguments, &card, nullptr);
 }

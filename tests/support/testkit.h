@@ -1,0 +1,99 @@
+#pragma once
+
+// What the window tests share: the list as shown, cards, images and camera records.
+
+#include "app/mainwindow.h"
+#include "cardlayout.h"
+
+#include <QCryptographicHash>
+#include <QListWidget>
+#include <QRandomGenerator>
+#include <QTimer>
+
+#include <sys/mount.h>
+
+inline QListWidget *deviceView(const MainWindow &w) { return w.findChild<QListWidget *>("lw_DeviceView"); }
+
+inline QStringList rows(const MainWindow &w)
+{
+    QStringList texts;
+    for (int row = 0; row < deviceView(w)->count(); ++row)
+        texts << deviceView(w)->item(row)->text();
+    return texts;
+}
+
+// One poll pass now, as the window's timer runs it.
+inline bool pollOnce(MainWindow &w)
+{
+    return QMetaObject::invokeMethod(&w, "getAttachedDeviceTZList", Qt::DirectConnection);
+}
+
+inline QTimer *pollTimer(const MainWindow &w)
+{
+    for (QTimer *timer : w.findChildren<QTimer *>())
+        if (timer->isActive() && !timer->isSingleShot() && timer->interval() == 1000)
+            return timer;
+    return nullptr;
+}
+
+inline QByteArray firmwareImage(int size, quint32 seed = 1)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    for (char &byte : bytes)
+        byte = char(generator.generate());
+    return bytes;
+}
+
+// Qt's own digest, independent of the code under test.
+inline QString checksumOf(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toUpper();
+}
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// A record as detection leaves it: a camera of version deviceVersion attached, or
+// nothing attached when that is null.
+inline ASSET_INFORMATION camera(const QString &model, const QString &code, const QString &deviceVersion = "5.910",
+                                const QString &updatePath = "/media/card/DCIM/LOAD/UPDT.BIN")
+{
+    ASSET_INFORMATION asset;
+    asset.Model = model;
+    asset.Model_Code = code;
+    asset.Version = "5.920";
+    asset.Device_Version = deviceVersion;
+    asset.Attached = !deviceVersion.isNull();
+    asset.Update_Path = asset.Attached ? updatePath : QString();
+    return asset;
+}
+
+// Tests registered with MOUNTS run in a mount namespace of their own: nobody else sees
+// these cards. They come out lazily, as a card pulled from its reader goes: at once,
+// whoever still holds a file of it.
+inline bool mountCard(const QString &root, qint64 bytes = 16 << 20)
+{
+    return QDir().mkpath(root) && ::mount("vek-card", QFile::encodeName(root).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                                          ("size=" + QByteArray::number(bytes)).constData()) == 0;
+}
+inline bool remountCard(const QString &root, bool readOnly)
+{
+    return ::mount(nullptr, QFile::encodeName(root).constData(), nullptr,
+                   MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0), nullptr) == 0;
+}
+inline bool pullCard(const QString &root) { return ::umount2(QFile::encodeName(root).constData(), MNT_DETACH) == 0; }

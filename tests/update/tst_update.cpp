@@ -1,0 +1,395 @@
+// An update as the user runs it, against the loopback server, tmpfs cards and the
+// scripted adb: the box each outcome gives, what the card and the workstation keep,
+// what the server is asked, and what the progress window says on the way.
+
+#include "fake-adb/fakeadb.h"
+#include "httpsserver.h"
+#include "messageboxwatcher.h"
+#include "quicklimits.h"
+#include "testkit.h"
+
+#include <QDirIterator>
+#include <QLockFile>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+const QByteArray oldImage = "the image the camera got last time";
+const QString persists = "\nIf error persists, contact customer support for more information.";
+const QString unreachable = "The required link cannot be reached. BASE could be experiencing issues." + persists;
+const QString notWritable =
+    "Device is currently not writable.\nEnsure the SD card is not full or corrupted and try again." + persists;
+const QString mismatch = "Firmware file downloaded but checksum mismatch occured.\nPlease ensure you have proper "
+                         "internet connection and try again." + persists;
+const QString installed = "Please disconnect the USB to finish the update process.";
+const QString ok = "TZ4100 - Update Successful", error = "TZ41 - Update Error";
+
+bool makeHourOld(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::Append)
+           && file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
+}
+}
+
+class UpdateTest : public QObject
+{
+    Q_OBJECT
+    HttpsServer server;
+    QTemporaryDir scratch;
+    int cards = 0;
+    const QByteArray image = firmwareImage(3 * 1024 * 1024 + 123);
+
+    QString base() const { return server.origin() + "/fw"; }
+    // A tmpfs card holding the image of an earlier update; returns where the image goes.
+    QString card(qint64 size = 16 << 20, bool withUpdateFolder = true)
+    {
+        const QString root = scratch.filePath("card" + QString::number(++cards));
+        const QString path = mountCard(root, size) ? makeCard(root, "TZ41", "5.910\n", withUpdateFolder) : QString();
+        return !withUpdateFolder || writeFile(path, oldImage) ? path : QString();
+    }
+    ASSET_INFORMATION record(const QString &updatePath)
+    {
+        ASSET_INFORMATION asset = camera("TZ4100", "TZ41", "5.910", updatePath);
+        asset.Link = server.url("/fw/TZ4100.bin");
+        asset.Checksum = checksumOf(image);
+        return asset;
+    }
+    QStringList cachedImages() const
+    {
+        QStringList files;
+        QDirIterator it(scratch.filePath("tmp/vek-updater"), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            if (!it.next().endsWith(".lock")) // the run's lock, there while the window is
+                files << it.filePath();
+        return files;
+    }
+    // Runs the update command; checks its one box and the cursor under it.
+    void update(MainWindow &w, ASSET_INFORMATION &asset, const QString &title, const QString &text)
+    {
+        MessageBoxWatcher watcher;
+        Qt::CursorShape cursorUnderBox = Qt::BitmapCursor;
+        watcher.setOnShown([&](const MessageBoxWatcher::SeenBox &) { cursorUnderBox = w.cursor().shape(); });
+        w.updateDevice(&asset);
+        QCOMPARE(watcher.titles(), QStringList(title));
+        const MessageBoxWatcher::SeenBox box = watcher.boxes().first();
+        QCOMPARE(box.text, QString(text).replace("BASE", base()));
+        QCOMPARE(box.icon, title.contains(" - Update Error") ? QMessageBox::Critical : QMessageBox::Information);
+        QVERIFY(box.parent == &w && box.modal && box.buttons == QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(cursorUnderBox, Qt::ArrowCursor);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        HttpsServer::trustTestCertificate();
+        QVERIFY(server.start());
+        server.serve("/fw/TZ4100.bin", image);
+        server.failWithStatus("/fw/gone.bin", 404);
+        server.stallAfter("/fw/stalled.bin", image, 1000);
+        server.dropAfter("/fw/dropped.bin", image, image.size() / 2);
+        server.serve("/fw/truncated.bin", image.left(image.size() / 2));
+        server.redirect("/fw/moved.bin", server.url("/fw/TZ4100.bin"));
+        server.redirect("/fw/insecure.bin", "http://127.0.0.1:" + QString::number(server.port()) + "/fw/TZ4100.bin");
+        server.redirect("/fw/loop.bin", server.url("/fw/loop2.bin"));
+        server.redirect("/fw/loop2.bin", server.url("/fw/loop.bin"));
+        server.serve("/fw/huge.bin", image + image);
+        server.serveSlowly("/fw/trickle.bin", image, 512, 100);
+        // The cache keeps its images below here, where the tests can see them.
+        QVERIFY(QDir().mkpath(scratch.filePath("tmp")));
+        qputenv("TMPDIR", QFile::encodeName(scratch.filePath("tmp")));
+    }
+
+    void cleanup()
+    {
+        const QStringList mounted = QDir(scratch.path()).entryList({"card*"}, QDir::Dirs) << "tmp/vek-updater";
+        for (const QString &root : mounted)
+            pullCard(scratch.filePath(root));
+    }
+
+    void oneCamera_data()
+    {
+        QTest::addColumn<QString>("link"); // a route on the server, or a link as it is
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("logLine");
+        const QString failed = "^Failure \"%1.*\"  Error: QNetworkReply::%2$",
+                      refused = failed.arg("Refused the link: %1, only https is used", "ProtocolUnknownError");
+        QTest::newRow("installed") << "/fw/TZ4100.bin" << ok << installed << "";
+        QTest::newRow("lower-case checksum") << "/fw/TZ4100.bin" << ok << installed << "";
+        QTest::newRow("https redirect") << "/fw/moved.bin" << ok << installed << "";
+        QTest::newRow("leftovers") << "/fw/TZ4100.bin" << ok << installed << "";
+        QTest::newRow("up to date") << "/fw/TZ4100.bin" << "TZ4100 - No Update Required"
+                                    << "The device selected is up to date." << "";
+        QTest::newRow("no link") << "" << error << "The required link is not populated." + persists << "^Failure";
+        QTest::newRow("HTTP error") << "/fw/gone.bin" << error << unreachable << failed.arg("", "ContentNotFoundError");
+        QTest::newRow("unreachable") << "https://127.0.0.1:1/x.bin" << error << unreachable
+                                     << failed.arg("", "ConnectionRefusedError");
+        QTest::newRow("stall") << "/fw/stalled.bin" << error << unreachable << failed.arg("", "OperationCanceledError");
+        QTest::newRow("trickle") << "/fw/trickle.bin" << error << unreachable
+                                 << failed.arg("The server sent under ", "OperationCanceledError");
+        QTest::newRow("drop") << "/fw/dropped.bin" << error << unreachable << failed.arg("", "RemoteHostClosedError");
+        QTest::newRow("https to http") << "/fw/insecure.bin" << error << unreachable
+                                       << failed.arg("", "InsecureRedirectError");
+        QTest::newRow("redirect loop") << "/fw/loop.bin" << error << unreachable
+                                       << failed.arg("", "TooManyRedirectsError");
+        QTest::newRow("over-size body") << "/fw/huge.bin" << error << unreachable
+                                        << failed.arg("The server sends more than ", "OperationCanceledError");
+        QTest::newRow("http link") << "http://127.0.0.1/fw/TZ4100.bin" << error << unreachable
+                                   << refused.arg("its scheme is http");
+        QTest::newRow("file link") << "file:///etc/hostname" << error << unreachable << refused.arg("its scheme is file");
+        QTest::newRow("no scheme") << "127.0.0.1/fw/a.bin" << error << unreachable << refused.arg("it names no scheme");
+        QTest::newRow("bare path") << "/etc/hostname" << error << unreachable << refused.arg("it names no scheme");
+        QTest::newRow("temporary folder full") << "/fw/TZ4100.bin" << error << unreachable
+                                               << "^Failure - the workstation's temporary folder cannot hold";
+        QTest::newRow("truncated body") << "/fw/truncated.bin" << error << mismatch << "";
+        QTest::newRow("wrong checksum") << "/fw/TZ4100.bin" << error << mismatch << "";
+        QTest::newRow("checksum a digit short") << "/fw/TZ4100.bin" << error << mismatch << "";
+        QTest::newRow("checksum with a blank") << "/fw/TZ4100.bin" << error << mismatch << "";
+        QTest::newRow("no update folder") << "/fw/TZ4100.bin" << error << notWritable << "";
+        QTest::newRow("read-only card") << "/fw/TZ4100.bin" << error << notWritable << "";
+        QTest::newRow("card full") << "/fw/TZ4100.bin" << error << notWritable << "";
+        QTest::newRow("update folder links off the card") << "/fw/TZ4100.bin" << error << notWritable << "";
+        // A server silent for a day: only the pull can end this update.
+        QTest::newRow("card pulled mid-download") << "/fw/stalled.bin" << error << notWritable << "^Failure";
+    }
+    void oneCamera()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(QString, logLine);
+        const QString situation = QTest::currentDataTag();
+        const bool noFolder = situation == "no update folder", pulled = situation.startsWith("card pulled");
+        const QString imagePath = card(situation == "card full" ? 2 << 20 : 16 << 20, !noFolder);
+        const QString folder = QFileInfo(imagePath).path(), root = scratch.filePath("card" + QString::number(cards));
+        ASSET_INFORMATION asset = record(imagePath);
+        asset.Link = link.startsWith("/fw/") ? server.url(link) : link;
+        const QMap<QString, QString> checksums{{"lower-case checksum", asset.Checksum.toLower()},
+                                               {"wrong checksum", checksumOf(oldImage)},
+                                               {"checksum a digit short", asset.Checksum.chopped(1)},
+                                               {"checksum with a blank", " " + asset.Checksum}};
+        asset.Checksum = checksums.value(situation, asset.Checksum);
+        if (situation == "up to date")
+            asset.Device_Version = asset.Version;
+        if (situation == "temporary folder full")
+            QVERIFY(mountCard(scratch.filePath("tmp/vek-updater"), 1 << 20));
+        if (situation == "read-only card")
+            QVERIFY(remountCard(root, true));
+        // Left by writes the card was pulled from: one an hour ago, one maybe still running.
+        QStringList kept("TZ41UPDT.BIN");
+        if (situation == "leftovers") {
+            QVERIFY(writeFile(imagePath + ".a1B2c3", oldImage) && writeFile(imagePath + ".x9Y8z7", oldImage));
+            QVERIFY(makeHourOld(imagePath + ".a1B2c3"));
+            kept << "TZ41UPDT.BIN.x9Y8z7";
+        }
+        // Off the card, where an hour-old file looks like a leftover.
+        if (situation == "update folder links off the card") {
+            const QString elsewhere = scratch.filePath("elsewhere");
+            QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(elsewhere) && QFile::link(elsewhere, folder));
+            QVERIFY(writeFile(imagePath, oldImage) && writeFile(imagePath + ".a1B2c3", oldImage));
+            QVERIFY(makeHourOld(imagePath) && makeHourOld(imagePath + ".a1B2c3"));
+            kept << "TZ41UPDT.BIN.a1B2c3";
+        }
+        const int idleMs = situation == "stall" ? 1500 : pulled ? 24 * 3600 * 1000 : 15000;
+        MainWindow w(nullptr, base(), {{4 << 20, situation == "trickle" ? 1000 : 60000, 64 << 10, idleMs}, {}});
+        // The poll cycle, finding the card gone, forgets where the camera's image goes.
+        if (pulled)
+            QTimer::singleShot(300, &w, [&] { pullCard(root), asset.Update_Path.clear(); });
+        if (!logLine.isEmpty())
+            QTest::ignoreMessage(QtDebugMsg, QRegularExpression(logLine));
+        const int requestsBefore = server.requestLog().size();
+
+        update(w, asset, title, text);
+        const bool success = title.endsWith("Successful");
+        QVERIFY(pulled || fileBytes(imagePath) == (success ? image : noFolder ? QByteArray() : oldImage));
+        QVERIFY(pulled || filesIn(folder) == (noFolder ? QStringList() : kept));
+        if (text != notWritable) // an image that a card refused may be kept for the next
+            QCOMPARE(cachedImages().isEmpty(), !success);
+        if (!link.startsWith("/fw/") || situation == "up to date")
+            QCOMPARE(server.requestLog().size(), requestsBefore);
+    }
+
+    // The corrupting card (a FUSE file system) inverts the first byte of every read of a
+    // file whose name holds the given text: only reading the image back can tell.
+    void cardThatReadsBackOtherBytes_data()
+    {
+        QTest::addColumn<QString>("corruptedName");
+        QTest::newRow("corrupting card") << "UPDT";
+        QTest::newRow("same card, honest") << "nothing-is-named-so";
+    }
+    void cardThatReadsBackOtherBytes()
+    {
+#ifndef VEK_CORRUPTING_CARD
+        QSKIP("the corrupting card needs libfuse3, which the build did not find");
+#else
+        QFETCH(QString, corruptedName);
+        const QString backingImage = card(), backing = scratch.filePath("card" + QString::number(cards));
+        QProcess fuse;
+        fuse.setProcessChannelMode(QProcess::ForwardedChannels);
+        QVERIFY(QDir().mkpath(backing + "-fuse"));
+        fuse.start(VEK_CORRUPTING_CARD, {backing, backing + "-fuse", corruptedName});
+        ASSET_INFORMATION asset = record(backing + "-fuse" + backingImage.mid(backing.size()));
+        if (!QTest::qWaitFor([&] { return QFileInfo::exists(asset.Update_Path) || fuse.state() == QProcess::NotRunning; })
+            || fuse.state() == QProcess::NotRunning)
+            QSKIP("cannot mount a FUSE file system here");
+        MainWindow w(nullptr, base(), quickLimits());
+        const bool honest = corruptedName.startsWith("nothing");
+        update(w, asset, honest ? ok : error, honest ? installed : notWritable);
+        fuse.terminate();
+        QVERIFY(fuse.waitForFinished(10000));
+        QVERIFY(fileBytes(backingImage) == (honest ? image : oldImage));
+        QCOMPARE(filesIn(QFileInfo(backingImage).path()), QStringList("TZ41UPDT.BIN"));
+#endif
+    }
+
+    // The run's cache serves the second camera and fetches a rotten copy again; at start
+    // it removes what a dead run kept and leaves a live run's alone.
+    void cache()
+    {
+        const int requestsBefore = server.requestCount("/fw/TZ4100.bin");
+        ASSET_INFORMATION first = record(card()), second = record(card()), third = record(card());
+        const QString runs = scratch.filePath("tmp/vek-updater"), dead = runs + "/run-dead", live = runs + "/run-live";
+        QVERIFY(QDir().mkpath(dead) && QDir().mkpath(live) && writeFile(dead + "/image-a1B2c3", image));
+        QLockFile liveLock(live + ".lock");
+        QVERIFY(liveLock.tryLock(0));
+        QProcess gone;
+        gone.start("sh", {"-c", "echo $$"});
+        QVERIFY(gone.waitForFinished());
+        QByteArray lock = fileBytes(live + ".lock");
+        QVERIFY(writeFile(dead + ".lock", lock.replace(0, lock.indexOf('\n'), gone.readAll().trimmed())));
+        {
+            MainWindow w(nullptr, base(), quickLimits());
+            update(w, first, ok, installed);
+            QVERIFY(!QFileInfo::exists(dead) && QFileInfo::exists(live));
+            update(w, second, ok, installed);
+            QCOMPARE(server.requestCount("/fw/TZ4100.bin") - requestsBefore, 1);
+            QFile kept(cachedImages().value(0));
+            QVERIFY(kept.open(QIODevice::ReadWrite) && kept.seek(image.size() / 2) && kept.write("rot") == 3);
+            kept.close();
+            update(w, third, ok, installed);
+            QCOMPARE(server.requestCount("/fw/TZ4100.bin") - requestsBefore, 2);
+            for (ASSET_INFORMATION *camera : {&first, &second, &third})
+                QVERIFY(fileBytes(camera->Update_Path) == image);
+        }
+        QCOMPARE(cachedImages(), QStringList());
+    }
+
+    void adbPush_data()
+    {
+        QTest::addColumn<bool>("pushed");
+        QTest::newRow("summary on stderr") << true;
+        QTest::newRow("stdout") << true;
+        QTest::newRow("slow, within the time the image's size allows") << true;
+        QTest::newRow("push-fails") << false;
+        QTest::newRow("no update folder") << false;
+        QTest::newRow("camera gone") << false;
+        QTest::newRow("hangs") << false;
+        QTest::newRow("crash-at-100") << false;
+        QTest::newRow("vanish") << false;
+        QTest::newRow("not installed") << false;
+    }
+    // The staging file has a name of its own per update and is always removed.
+    void adbPush()
+    {
+        QFETCH(bool, pushed);
+        const QString situation = QTest::currentDataTag();
+        FakeAdb adb;
+        adb.attach(situation != "camera gone");
+        QVERIFY(situation == "no update folder" || QDir().mkpath(adb.cardPath() + "/DCIM/TZ41LOAD"));
+        adb.set("push-output", situation.toUtf8()); // the scripted adb reads the first word
+        adb.set("fault", situation.toUtf8());
+        if (situation == "push-fails")
+            adb.set("push-fails", "");
+        const QString staging = QDir::current().filePath("TZ41UPDT.BIN");
+        ASSET_INFORMATION asset = record(staging);
+        asset.ADB_Device = true;
+        // 0.5 s, and 1.5 s for every MiB begun: 6.5 s for this image.
+        MainWindow w(nullptr, base(), quickLimits(1500, {500, 1500}));
+        adb.hold(situation == "hangs");
+        adb.set("delay", situation.startsWith("slow") ? "2" : "");
+        if (situation == "not installed")
+            adb.uninstall();
+
+        update(w, asset, pushed ? ok : "TZ4100 - Update Error - -1",
+               pushed ? installed : "A problem occurred during the firmware upgrade.");
+        adb.hold(false);
+        QCOMPARE(QDir::current().entryList({"TZ41UPDT.BIN*"}, QDir::AllEntries | QDir::Hidden), QStringList());
+        QCOMPARE(fileBytes(adb.cardPath() + "/DCIM/TZ41LOAD/TZ41UPDT.BIN") == image, pushed);
+        QCOMPARE(adb.count("push " + staging + "."), situation == "not installed" ? 0 : 1);
+    }
+
+    // Update All takes the cameras in list order, each with its box; the progress window
+    // tells camera, step, amount and a stall; Escape, a double-click or Update All start
+    // nothing while an update runs; a window closed during Update All touches no more.
+    void updateAll()
+    {
+        const QByteArray small = firmwareImage(256 * 1024, 3), other = firmwareImage(256 * 1024, 4);
+        server.serveSlowly("/all/slow.bin", small, 16 * 1024, 100);
+        server.serveSlowly("/all/uncached.bin", other, 16 * 1024, 100);
+        server.serve("/all/image.bin", small);
+        server.stallAfter("/all/stalled.bin", small, 64 * 1024);
+        std::vector<ASSET_INFORMATION> cameras;
+        for (const QString &model : {"TZ2200", "TZ4100", "TZ5500", "TZ7000"}) {
+            const QString code = model.left(3) + (model == "TZ7000" ? "K" : model.mid(3, 1));
+            cameras.push_back(camera(model, code, "5.910", makeCard(scratch.filePath(model), code, "", true)));
+            cameras.back().Checksum = checksumOf(small);
+        }
+        cameras[0].Link = server.url("/all/slow.bin");
+        cameras[1].Link = server.url("/all/gone.bin");
+        cameras[2].Link = server.url("/all/image.bin");
+        cameras[3].Link = server.url("/all/stalled.bin");
+        cameras[0].Device_Brand = "ORVA";
+        cameras[2].Device_Version = cameras[2].Version;
+        MainWindow w(nullptr, base(), quickLimits(4500));
+        w.show();
+        auto *updateAll = w.findChild<QPushButton *>("pushButton");
+        for (ASSET_INFORMATION &device : cameras)
+            w.handleDetection(&device);
+        MessageBoxWatcher watcher;
+        QStringList seen;
+        bool meddled = false, progressStayed = false;
+        QTimer look;
+        connect(&look, &QTimer::timeout, this, [&] {
+            for (QProgressDialog *dialog : w.findChildren<QProgressDialog *>()) {
+                if (dialog->isVisible())
+                    seen << dialog->labelText();
+                if (dialog->isVisible() && !std::exchange(meddled, true)) {
+                    QTest::keyClick(dialog, Qt::Key_Escape);
+                    progressStayed = dialog->isVisible();
+                    QMetaObject::invokeMethod(&w, "on_lw_DeviceView_doubleClicked",
+                                              Q_ARG(QModelIndex, deviceView(w)->model()->index(3, 0)));
+                    QTest::mouseClick(updateAll, Qt::LeftButton);
+                }
+            }
+        });
+        look.start(50);
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Failure"));
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Failure"));
+        QTest::mouseClick(updateAll, Qt::LeftButton);
+        QCOMPARE(watcher.titles(), QStringList({"TZ2200 - Update Successful", "TZ41 - Update Error",
+                                                "TZ5500 - No Update Required", "TZ7K - Update Error"}));
+        QVERIFY(progressStayed && fileBytes(cameras[0].Update_Path) == small);
+        QCOMPARE(server.requestCount("/all/stalled.bin"), 1);
+        seen = seen.filter(QRegularExpression("B of 256.0 kB|No data for"));
+        seen.replaceInStrings(QRegularExpression("[^\\n]*(B of 256.0 kB|No data for).*"), "\\1");
+        seen.removeDuplicates();
+        const QString first = "TZ2200 - 5.910 (ORVA), camera 1 of 4\nDownloading the firmware\n";
+        const QString last = "TZ7000 - 5.910, camera 4 of 4\nDownloading the firmware\n";
+        QCOMPARE(seen, QStringList({first + "B of 256.0 kB", last + "B of 256.0 kB", last + "No data for"}));
+
+        watcher.clear();
+        for (ASSET_INFORMATION &device : cameras)
+            device.Device_Version = "5.910";
+        cameras[0].Link = server.url("/all/uncached.bin");
+        cameras[0].Checksum = checksumOf(other);
+        QTimer::singleShot(300, &w, &QWidget::close);
+        QTest::mouseClick(updateAll, Qt::LeftButton);
+        QCOMPARE(watcher.titles(), QStringList());
+        QCOMPARE(server.requestCount("/all/gone.bin"), 1);
+    }
+};
+
+QTEST_MAIN(UpdateTest)
+#include "tst_update.moc"

@@ -56,8 +56,7 @@ public:
     QByteArray runProcess(const QString &program, const QStringList &arguments);
     void updateDevice(ASSET_INFORMATION *asset);
 
-    // Read-only views for diagnostics and tests.
-    const QVector<ASSET_INFORMATION *> &catalogueAssets() const { return assets; }
+    // The attached cameras, for the benchmarks that drive the window.
     const QVector<ASSET_INFORMATION *> &attachedDeviceList() const { return attachedDevices; }
 
 protected:

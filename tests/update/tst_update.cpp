@@ -331,7 +331,7 @@ private slots:
         server.serve("/all/image.bin", small);
         server.stallAfter("/all/stalled.bin", small, 64 * 1024);
         std::vector<ASSET_INFORMATION> cameras;
-        for (const QString &model : {"TZ2200", "TZ4100", "TZ5500", "TZ7000"}) {
+        for (const QString model : {"TZ2200", "TZ4100", "TZ5500", "TZ7000"}) {
             const QString code = model.left(3) + (model == "TZ7000" ? "K" : model.mid(3, 1));
             cameras.push_back(camera(model, code, "5.910", makeCard(scratch.filePath(model), code, "", true)));
             cameras.back().Checksum = checksumOf(small);
@@ -377,7 +377,12 @@ private slots:
         seen.removeDuplicates();
         const QString first = "TZ2200 - 5.910 (ORVA), camera 1 of 4\nDownloading the firmware\n";
         const QString last = "TZ7000 - 5.910, camera 4 of 4\nDownloading the firmware\n";
-        QCOMPARE(seen, QStringList({first + "B of 256.0 kB", last + "B of 256.0 kB", last + "No data for"}));
+        // In this order; a loaded machine may add a stall notice of its own in between.
+        const QStringList expected({first + "B of 256.0 kB", last + "B of 256.0 kB", last + "No data for"});
+        int found = 0;
+        for (const QString &text : qAsConst(seen))
+            found += found < expected.size() && text == expected.at(found);
+        QVERIFY2(found == expected.size(), qPrintable(seen.join(" | ")));
 
         watcher.clear();
         for (ASSET_INFORMATION &device : cameras)

@@ -14,6 +14,10 @@ namespace {
 // Older than any write still running: a card image is written in well under this.
 constexpr qint64 leftoverAgeSecs = 10 * 60;
 
+// The card starts writing each stretch this long as soon as it is taken, so that the
+// flush at the end waits for the last stretch only, not for the whole image.
+constexpr qint64 writeBehindBytes = 8 * 1024 * 1024;
+
 // A card pulled during a write keeps its half-written temporary file, which nothing
 // could remove then. The next write to the card clears such leftovers; recent ones may
 // belong to another update of this camera that is still running, and stay. Only the
@@ -30,16 +34,32 @@ void removeStaleLeftovers(const QString &destinationPath)
     }
 }
 
-// Removes the temporary file unless it became the image.
-class TemporaryImage
+// The destination with its folder as the file system resolves it, or an empty string
+// when that folder is a link or lies anywhere but below the card's root on the card's
+// own volume: a card is outside input, and a link on it could send the image, and the
+// clean-up of leftovers, into the workstation's own folders.
+QString destinationOnCard(const CardDestination &destination)
 {
-public:
-    explicit TemporaryImage(const QString &destinationPath)
-        : file(destinationPath + QStringLiteral(".XXXXXX"))
+    const QFileInfo image(destination.imagePath);
+    const QFileInfo folder(image.absolutePath());
+    if (destination.imagePath.isEmpty() || destination.cardRoot.isEmpty() || folder.isSymLink())
+        return QString();
+    const QString root = QFileInfo(destination.cardRoot).canonicalFilePath(), resolved = folder.canonicalFilePath();
+    if (root.isEmpty() || resolved.isEmpty() || !resolved.startsWith(root.endsWith('/') ? root : root + '/')
+        || QStorageInfo(resolved).rootPath() != QStorageInfo(root).rootPath())
+        return QString();
+    return resolved + '/' + image.fileName();
+}
+}
+
+// Removes the temporary file unless it became the image.
+struct CardImageWriter::Temporary
+{
+    explicit Temporary(const QString &destinationPath) : file(destinationPath + QStringLiteral(".XXXXXX"))
     {
         file.setAutoRemove(false);
     }
-    ~TemporaryImage()
+    ~Temporary()
     {
         file.close();
         if (!kept && !file.fileName().isEmpty())
@@ -50,100 +70,97 @@ public:
     bool kept = false;
 };
 
-CardWriteResult failed(const QString &why)
+CardImageWriter::CardImageWriter(const CardDestination &destination)
+    : destinationPath(destinationOnCard(destination))
 {
-    return {false, why};
-}
-
-// The destination with its folder as the file system resolves it, or an empty string
-// when that folder is a link or lies anywhere but below the card's root on the card's
-// own volume: a card is outside input, and a link on it could send the image, and the
-// clean-up of leftovers, into the workstation's own folders.
-QString destinationOnCard(const QString &destinationPath, const QString &cardRoot)
-{
-    const QFileInfo destination(destinationPath);
-    const QFileInfo folder(destination.absolutePath());
-    if (cardRoot.isEmpty() || folder.isSymLink())
-        return QString();
-    const QString root = QFileInfo(cardRoot).canonicalFilePath(), resolved = folder.canonicalFilePath();
-    if (root.isEmpty() || resolved.isEmpty() || !resolved.startsWith(root.endsWith('/') ? root : root + '/')
-        || QStorageInfo(resolved).rootPath() != QStorageInfo(root).rootPath())
-        return QString();
-    return resolved + '/' + destination.fileName();
-}
-
-// The card's copy, written and flushed; returns the number of bytes it holds, or -1.
-qint64 copyToCard(QFile &image, QFile &card, qint64 imageSize, const PhaseProgress &progress, QString &why)
-{
-    const ChunkedRead copied = readInChunks(
-        image, [&card](const char *data, qint64 size) { return card.write(data, size) == size; },
-        [&](qint64 written) {
-            if (progress)
-                progress(UpdatePhase::Writing, written, imageSize);
-        });
-    switch (copied.end) {
-    case ChunkedRead::End::Complete:
-        break;
-    case ChunkedRead::End::ReadFailed:
-        why = "cannot read the image: " + image.errorString();
-        return -1;
-    case ChunkedRead::End::Refused:
-        why = "the card took fewer bytes than written: " + card.errorString();
-        return -1;
-    case ChunkedRead::End::Interrupted:
-        // The window was closed under a slow card: leave the old image as it is.
-        why = QStringLiteral("abandoned: the updater is closing");
-        return -1;
+    if (destinationPath.isEmpty()) {
+        failure = QStringLiteral("the update folder is not on the card");
+        return;
     }
-    if (!flushFileToMedium(card)) {
-        why = "cannot flush the image to the card: " + card.errorString();
-        return -1;
-    }
-    return copied.bytes;
-}
-}
-
-CardWriteResult writeImageToCard(const CardWriteJob &job, const PhaseProgress &progress)
-{
-    if (job.destinationPath.isEmpty())
-        return failed("no destination");
-    const QString destinationPath = destinationOnCard(job.destinationPath, job.cardRoot);
-    if (destinationPath.isEmpty())
-        return failed(QStringLiteral("the update folder is not on the card"));
-    QFile image(job.imagePath);
-    if (!image.open(QIODevice::ReadOnly))
-        return failed("cannot open the image: " + image.errorString());
-    const qint64 imageSize = image.size();
-
     removeStaleLeftovers(destinationPath);
-    TemporaryImage temporary(destinationPath);
-    if (!temporary.file.open())
-        return failed("cannot create a file in the update folder: " + temporary.file.errorString());
+    temporary = std::make_unique<Temporary>(destinationPath);
+    if (!temporary->file.open()) {
+        failure = "cannot create a file in the update folder: " + temporary->file.errorString();
+        return;
+    }
     // A temporary file is private to its owner; the image is not.
-    temporary.file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                  | QFileDevice::ReadOther);
-    const QString temporaryPath = temporary.file.fileName();
+    temporary->file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                   | QFileDevice::ReadOther);
+}
 
-    QString why;
-    const qint64 written = copyToCard(image, temporary.file, imageSize, progress, why);
-    if (written < 0)
-        return failed(why);
-    temporary.file.close();
-    if (written != imageSize)
-        return failed(QStringLiteral("the image changed size while it was copied"));
+CardImageWriter::~CardImageWriter() = default;
+
+bool CardImageWriter::take(const char *data, qint64 size)
+{
+    if (failed())
+        return false;
+    if (temporary->file.write(data, size) != size) {
+        failure = "the card took fewer bytes than written: " + temporary->file.errorString();
+        return false;
+    }
+    written += size;
+    if (written - startedToMedium >= writeBehindBytes && temporary->file.flush()) {
+        startWritingToMedium(temporary->file, startedToMedium, written - startedToMedium);
+        startedToMedium = written;
+    }
+    return true;
+}
+
+CardWriteResult CardImageWriter::finish(const QByteArray &digest, const PhaseProgress &progress)
+{
+    if (failed())
+        return {false, failure};
+    if (progress)
+        progress(UpdatePhase::Writing, written, written);
+    if (!flushFileToMedium(temporary->file))
+        return {false, "cannot flush the image to the card: " + temporary->file.errorString()};
+    const QString temporaryPath = temporary->file.fileName();
+    temporary->file.close();
 
     const FileDigest readBack = digestFromMedium(temporaryPath, [&](qint64 done) {
         if (progress)
             progress(UpdatePhase::VerifyingCard, done, written);
     });
     if (!readBack.readable)
-        return failed("cannot read the image back from the card: " + readBack.error);
-    if (readBack.size != written || readBack.digest != job.digest)
-        return failed(QStringLiteral("the card returned other bytes than were written"));
+        return {false, "cannot read the image back from the card: " + readBack.error};
+    if (readBack.size != written || readBack.digest != digest)
+        return {false, QStringLiteral("the card returned other bytes than were written")};
 
     if (!replaceFileAtomically(temporaryPath, destinationPath))
-        return failed(QStringLiteral("cannot rename the image into place"));
-    temporary.kept = true;
+        return {false, QStringLiteral("cannot rename the image into place")};
+    temporary->kept = true;
     flushFolderToMedium(QFileInfo(destinationPath).absolutePath());
     return {true, QString()};
+}
+
+CardWriteResult writeImageToCard(const QString &imagePath, const CardDestination &destination,
+                                 const QByteArray &digest, const PhaseProgress &progress)
+{
+    CardImageWriter card(destination);
+    if (card.failed())
+        return card.finish(digest);
+    QFile image(imagePath);
+    if (!image.open(QIODevice::ReadOnly))
+        return {false, "cannot open the image: " + image.errorString()};
+    const qint64 imageSize = image.size();
+    const ChunkedRead copied = readInChunks(
+        image, [&card](const char *data, qint64 size) { return card.take(data, size); },
+        [&](qint64 done) {
+            if (progress)
+                progress(UpdatePhase::Writing, done, imageSize);
+        });
+    switch (copied.end) {
+    case ChunkedRead::End::Complete:
+        break;
+    case ChunkedRead::End::ReadFailed:
+        return {false, "cannot read the image: " + image.errorString()};
+    case ChunkedRead::End::Refused:
+        return card.finish(digest);
+    case ChunkedRead::End::Interrupted:
+        // The window was closed under a slow card: leave the old image as it is.
+        return {false, QStringLiteral("abandoned: the updater is closing")};
+    }
+    if (copied.bytes != imageSize)
+        return {false, QStringLiteral("the image changed size while it was copied")};
+    return card.finish(digest, progress);
 }

@@ -5,12 +5,13 @@
 #include <QByteArray>
 #include <QString>
 
-struct CardWriteJob
+#include <memory>
+
+// Where on a card an image goes.
+struct CardDestination
 {
-    QString imagePath;       // a verified image on the workstation
-    QString destinationPath; // {code}UPDT.BIN in the card's update folder
-    QString cardRoot;        // the card's root; the update folder must lie on the card below it
-    QByteArray digest;       // what the image hashes to
+    QString imagePath; // {code}UPDT.BIN in the card's update folder
+    QString cardRoot;  // the card's root; the update folder must lie on the card below it
 };
 
 struct CardWriteResult
@@ -19,11 +20,40 @@ struct CardWriteResult
     QString failure; // why not, for diagnostics
 };
 
-// Places the image on the card so that the card never holds a torn image: it is
-// written under a temporary name beside the destination, flushed to the card, read
-// back from the card and compared, and only then renamed over any existing image.
-// On any failure the temporary file is removed and an existing image stays as it was.
-// An update folder that is a symbolic link, or that leads off the card by any other
-// way, is refused before anything is written or removed.
-// Blocks; meant for a worker thread.
-CardWriteResult writeImageToCard(const CardWriteJob &job, const PhaseProgress &progress = {});
+// Places an image on a card so that the card never holds a torn image: it is written
+// under a temporary name beside the destination, flushed to the card, read back from
+// the card and compared, and only then renamed over any existing image. Until then,
+// and on any failure, the temporary file goes when the writer goes, and an existing
+// image stays as it was. An update folder that is a symbolic link, or that leads off
+// the card by any other way, is refused before anything is written or removed.
+//
+// The bytes come in pieces, so that a card can take an image while it downloads.
+// Blocks on the card; meant for a worker thread.
+class CardImageWriter
+{
+public:
+    explicit CardImageWriter(const CardDestination &destination);
+    ~CardImageWriter();
+    CardImageWriter(const CardImageWriter &) = delete;
+    CardImageWriter &operator=(const CardImageWriter &) = delete;
+
+    // Appends the next piece of the image; false once the card has refused one.
+    bool take(const char *data, qint64 size);
+
+    // Flushes what was taken, reads it back and, when it hashes to digest, puts it in
+    // place. Call once, after the last piece.
+    CardWriteResult finish(const QByteArray &digest, const PhaseProgress &progress = {});
+
+    bool failed() const { return !failure.isEmpty(); }
+
+private:
+    struct Temporary;
+    QString destinationPath;
+    std::unique_ptr<Temporary> temporary;
+    qint64 written = 0, startedToMedium = 0;
+    QString failure;
+};
+
+// The image file at imagePath, with the given digest, written through a CardImageWriter.
+CardWriteResult writeImageToCard(const QString &imagePath, const CardDestination &destination,
+                                 const QByteArray &digest, const PhaseProgress &progress = {});

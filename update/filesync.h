@@ -10,6 +10,10 @@ class QFileDevice;
 // not only in the operating system's memory. A card pulled right after these calls
 // holds either the old image or the whole new one.
 
+// Asks the operating system to start writing a stretch of the file that is already
+// written to it, without waiting; where it cannot, the flush does all the work.
+void startWritingToMedium(QFileDevice &file, qint64 offset, qint64 length);
+
 // Pushes the file's written data and size to the medium.
 bool flushFileToMedium(QFileDevice &file);
 

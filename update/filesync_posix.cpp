@@ -7,6 +7,17 @@
 #include <stdio.h>
 #include <unistd.h>
 
+void startWritingToMedium(QFileDevice &file, qint64 offset, qint64 length)
+{
+#ifdef __linux__
+    ::sync_file_range(file.handle(), offset, length, SYNC_FILE_RANGE_WRITE);
+#else
+    Q_UNUSED(file)
+    Q_UNUSED(offset)
+    Q_UNUSED(length)
+#endif
+}
+
 bool flushFileToMedium(QFileDevice &file)
 {
     if (!file.flush())

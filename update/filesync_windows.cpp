@@ -13,6 +13,11 @@ std::wstring nativePath(const QString &path)
 }
 }
 
+void startWritingToMedium(QFileDevice &, qint64, qint64)
+{
+    // Windows has no call that starts a write-back without waiting for it.
+}
+
 bool flushFileToMedium(QFileDevice &file)
 {
     if (!file.flush())

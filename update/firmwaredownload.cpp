@@ -1,152 +1,219 @@
 #include "update/firmwaredownload.h"
 
-#include "outside/networkrequest.h"
-#include "update/chunkedread.h"
-#include "update/sha256.h"
+#include <QElapsedTimer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QThread>
 
-#include <QEventLoop>
-#include <QFile>
-#include <QIODevice>
-#include <QNetworkAccessManager>
-#include <QTimer>
+#include <curl/curl.h>
 
 #include <memory>
+#include <mutex>
+
+// Images come through libcurl rather than QNetworkAccessManager: Qt's manager moves
+// every piece of a body from its own network thread to the reader's through a queued
+// signal, some ten thousand a second at disk speed, and takes about twice curl's time
+// for a large image. A QSslSocket read in one thread is as fast as curl, so the cost
+// is the hand-over, not Qt's TLS. The catalogue is small and stays on Qt's manager.
 
 namespace {
-// Without a limit Qt's network thread takes in the body as fast as the loopback or LAN
-// delivers it and queues it for this thread: hundreds of MiB held in memory, and a
-// drain of all of it at once that stalls the window. Bounded, the network thread
-// waits for the hash and the disk, and memory stays flat.
-constexpr qint64 replyBufferBytes = 4 * 1024 * 1024;
+// Fewer, larger pieces for the hash and the disks.
+constexpr long receiveBufferBytes = 512 * 1024;
+constexpr long maxRedirects = 50; // as Qt's manager allows
 
-// Moves what has arrived from the reply into the target and the digest.
-class BodySink
+// The certificates added to Qt's default configuration, as PEM for curl, so that a
+// server Qt trusts for the catalogue is trusted for images too. curl trusts the
+// system's own certificates as Qt does.
+QByteArray addedCertificatesPem()
+{
+    QByteArray pem;
+    for (const QSslCertificate &certificate : QSslConfiguration::defaultConfiguration().caCertificates())
+        pem += certificate.toPem();
+    return pem;
+}
+
+// Qt's names for the failures, so that the debug log reads the same for every download.
+QNetworkReply::NetworkError errorForStatus(long status)
+{
+    switch (status) {
+    case 401: return QNetworkReply::AuthenticationRequiredError;
+    case 403: return QNetworkReply::ContentAccessDenied;
+    case 404: return QNetworkReply::ContentNotFoundError;
+    case 405: return QNetworkReply::ContentOperationNotPermittedError;
+    case 407: return QNetworkReply::ProxyAuthenticationRequiredError;
+    case 409: return QNetworkReply::ContentConflictError;
+    case 410: return QNetworkReply::ContentGoneError;
+    case 500: return QNetworkReply::InternalServerError;
+    case 501: return QNetworkReply::OperationNotImplementedError;
+    case 503: return QNetworkReply::ServiceUnavailableError;
+    }
+    return status >= 500 ? QNetworkReply::UnknownServerError : QNetworkReply::UnknownContentError;
+}
+
+QNetworkReply::NetworkError errorForCode(CURLcode code)
+{
+    switch (code) {
+    case CURLE_OK: return QNetworkReply::NoError;
+    case CURLE_COULDNT_RESOLVE_HOST: return QNetworkReply::HostNotFoundError;
+    case CURLE_COULDNT_RESOLVE_PROXY: return QNetworkReply::ProxyNotFoundError;
+    case CURLE_COULDNT_CONNECT: return QNetworkReply::ConnectionRefusedError;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR: return QNetworkReply::RemoteHostClosedError;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER: return QNetworkReply::SslHandshakeFailedError;
+    case CURLE_TOO_MANY_REDIRECTS: return QNetworkReply::TooManyRedirectsError;
+    // Only https is allowed, and the first address is https: a redirect asked for another.
+    case CURLE_UNSUPPORTED_PROTOCOL: return QNetworkReply::InsecureRedirectError;
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_ABORTED_BY_CALLBACK:
+    case CURLE_WRITE_ERROR: return QNetworkReply::OperationCanceledError;
+    default: return QNetworkReply::UnknownNetworkError;
+    }
+}
+
+// One download's state, seen by curl's callbacks.
+class Transfer
 {
 public:
-    BodySink(QNetworkReply &reply, QIODevice &target) : reply(reply), target(target) {}
-
-    // False when the target refused the bytes; the download cannot go on then.
-    bool drain()
+    Transfer(CURL *curl, const ChunkTaker &sink, const DownloadLimits &limits, const DownloadProgress &progress)
+        : curl(curl), sink(sink), limits(limits), progress(progress)
     {
-        const ChunkedRead moved = readInChunks(reply, [this](const char *data, qint64 size) {
-            hash.addData(data, size);
-            return target.write(data, size) == size;
-        });
-        received += moved.bytes;
-        return moved.end != ChunkedRead::End::Refused;
+        sinceData.start();
+        window.start();
     }
 
+    static size_t onData(char *data, size_t one, size_t count, void *self)
+    {
+        return static_cast<Transfer *>(self)->take(data, qint64(one * count)) ? one * count : 0;
+    }
+    static int onTick(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    {
+        return static_cast<Transfer *>(self)->mustStop() ? 1 : 0;
+    }
+
+    QString whyStopped; // set when this side ended the transfer
+    bool storageFailed = false;
     qint64 received = 0;
-    Sha256 hash;
 
 private:
-    QNetworkReply &reply;
-    QIODevice &target;
+    qint64 announcedSize() const
+    {
+        curl_off_t length = -1;
+        curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        return length;
+    }
+
+    bool take(const char *data, qint64 size)
+    {
+        // Checked on the first piece too, so that a body announced too large is never kept.
+        if (announcedSize() > limits.maxBytes || received + size > limits.maxBytes) {
+            whyStopped = QStringLiteral("The server sends more than the largest image, %1 bytes").arg(limits.maxBytes);
+            return false;
+        }
+        if (!sink(data, size)) {
+            whyStopped = QStringLiteral("Could not keep the downloaded image");
+            storageFailed = true;
+            return false;
+        }
+        received += size;
+        sinceData.start();
+        if (progress)
+            progress(received, announcedSize());
+        return true;
+    }
+
+    // Called about once a second while nothing arrives, and often while data flows.
+    bool mustStop()
+    {
+        if (QThread::currentThread()->isInterruptionRequested()) {
+            whyStopped = QStringLiteral("Operation canceled");
+            return true;
+        }
+        if (sinceData.hasExpired(limits.idleTimeoutMs)) {
+            whyStopped = QStringLiteral("The server sent nothing for %1 ms").arg(limits.idleTimeoutMs);
+            return true;
+        }
+        // The idle limit never ends a server that sends a byte now and then.
+        if (window.hasExpired(limits.rateWindowMs)) {
+            if (received - receivedBeforeWindow < limits.minBytesPerWindow) {
+                whyStopped = QStringLiteral("The server sent under %1 bytes in %2 ms")
+                                 .arg(limits.minBytesPerWindow)
+                                 .arg(limits.rateWindowMs);
+                return true;
+            }
+            receivedBeforeWindow = received;
+            window.start();
+        }
+        return false;
+    }
+
+    CURL *curl;
+    const ChunkTaker &sink;
+    const DownloadLimits &limits;
+    const DownloadProgress &progress;
+    QElapsedTimer sinceData, window;
+    qint64 receivedBeforeWindow = 0;
 };
 
-qint64 announcedSize(const QNetworkReply &reply)
+struct CurlEasyDeleter
 {
-    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
-    return length.isValid() ? length.toLongLong() : -1;
-}
+    void operator()(CURL *curl) const { curl_easy_cleanup(curl); }
+};
 }
 
-DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const DownloadLimits &limits,
+DownloadResult downloadFirmware(const QUrl &url, const ChunkTaker &sink, const DownloadLimits &limits,
                                 const DownloadProgress &progress)
 {
-    QEventLoop loop;
-    QNetworkAccessManager manager;
-    QObject::connect(&manager, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
-
-    std::unique_ptr<QNetworkReply> reply(manager.get(makeServerRequest(url, limits.idleTimeoutMs)));
-    reply->setReadBufferSize(replyBufferBytes);
-    BodySink sink(*reply, target);
-    QString storageFailure, limitBroken;
-    const auto breakOff = [&reply, &limitBroken](const QString &why) {
-        limitBroken = why;
-        reply->abort();
-    };
-    // Checked when the headers come, so that a body announced too large is never read.
-    const auto overBound = [&] {
-        if (announcedSize(*reply) <= limits.maxBytes && sink.received + reply->bytesAvailable() <= limits.maxBytes)
-            return false;
-        breakOff(QStringLiteral("The server sends more than the largest image, %1 bytes").arg(limits.maxBytes));
-        return true;
-    };
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, overBound);
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        if (!storageFailure.isEmpty() || !limitBroken.isEmpty() || overBound())
-            return;
-        if (!sink.drain()) {
-            storageFailure = "Could not keep the downloaded image: " + target.errorString();
-            reply->abort();
-            return;
-        }
-        if (progress)
-            progress(sink.received, announcedSize(*reply));
-    });
-
-    // The idle timeout never fires for a server that sends a byte now and then.
-    QTimer rateCheck;
-    qint64 receivedBeforeWindow = 0;
-    QObject::connect(&rateCheck, &QTimer::timeout, &loop, [&] {
-        if (!limitBroken.isEmpty())
-            return;
-        if (sink.received + reply->bytesAvailable() - receivedBeforeWindow < limits.minBytesPerWindow)
-            breakOff(QStringLiteral("The server sent under %1 bytes in %2 ms")
-                         .arg(limits.minBytesPerWindow)
-                         .arg(limits.rateWindowMs));
-        receivedBeforeWindow = sink.received + reply->bytesAvailable();
-    });
-    rateCheck.start(limits.rateWindowMs);
-
-    if (!reply->isFinished())
-        loop.exec();
-    // The loop also ends when the application quits under it, or its thread is told to quit.
-    if (!reply->isFinished())
-        reply->abort();
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
     DownloadResult result;
-    if (storageFailure.isEmpty() && limitBroken.isEmpty() && reply->error() == QNetworkReply::NoError
-        && !overBound() && !sink.drain())
-        storageFailure = "Could not keep the downloaded image: " + target.errorString();
-    if (!storageFailure.isEmpty()) {
-        result.error = QNetworkReply::OperationCanceledError;
-        result.errorString = storageFailure;
-        result.storageFailed = true;
+    const std::unique_ptr<CURL, CurlEasyDeleter> curl(curl_easy_init());
+    if (!curl) {
+        result.error = QNetworkReply::UnknownNetworkError;
+        result.errorString = QStringLiteral("Cannot start a download");
         return result;
     }
-    if (!limitBroken.isEmpty()) {
-        result.error = QNetworkReply::OperationCanceledError;
-        result.errorString = limitBroken;
-        return result;
-    }
-    result.error = reply->error();
-    result.errorString = reply->errorString();
+    Transfer transfer(curl.get(), sink, limits, progress);
+    const QByteArray address = url.toEncoded(), certificates = addedCertificatesPem();
+    curl_blob added{const_cast<char *>(certificates.constData()), size_t(certificates.size()), CURL_BLOB_COPY};
+    char curlError[CURL_ERROR_SIZE] = {};
+    CURL *handle = curl.get();
+    curl_easy_setopt(handle, CURLOPT_URL, address.constData());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, maxRedirects);
+    curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
+    if (!certificates.isEmpty())
+        curl_easy_setopt(handle, CURLOPT_CAINFO_BLOB, &added);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, "Mozilla/5.0"); // what Qt's manager sends
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, receiveBufferBytes);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(limits.idleTimeoutMs));
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, curlError);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::onData);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &Transfer::onTick);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
+    const CURLcode code = curl_easy_perform(handle);
+
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    result.error = code == CURLE_HTTP_RETURNED_ERROR ? errorForStatus(status) : errorForCode(code);
+    result.storageFailed = transfer.storageFailed;
+    result.errorString = !transfer.whyStopped.isEmpty() ? transfer.whyStopped
+                         : curlError[0]                 ? QString::fromLocal8Bit(curlError)
+                                                        : QString::fromLatin1(curl_easy_strerror(code));
     if (result.succeeded()) {
-        result.digest = sink.hash.result();
-        result.size = sink.received;
-    }
-    return result;
-}
-
-DownloadResult downloadFirmwareToFile(const QUrl &url, const QString &path, const DownloadLimits &limits,
-                                      const DownloadProgress &progress)
-{
-    const QString cannotKeep = QStringLiteral("Could not keep the downloaded image: ");
-    QFile file(path);
-    DownloadResult result;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        result.error = QNetworkReply::UnknownNetworkError;
-        result.errorString = cannotKeep + file.errorString();
-        result.storageFailed = true;
-        return result;
-    }
-    result = downloadFirmware(url, file, limits, progress);
-    if (result.succeeded() && !file.flush()) {
-        result.error = QNetworkReply::UnknownNetworkError;
-        result.errorString = cannotKeep + file.errorString();
-        result.storageFailed = true;
+        result.errorString.clear();
+        result.size = transfer.received;
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "outside/networkrequest.h"
+#include "update/chunkedread.h"
 
 #include <QByteArray>
 #include <QNetworkReply>
@@ -8,8 +9,6 @@
 #include <QUrl>
 
 #include <functional>
-
-class QIODevice;
 
 // What a link may send. The largest image a camera takes is far below maxBytes; a body
 // above it, or a server sending under minBytesPerWindow in each window of
@@ -23,32 +22,27 @@ struct DownloadLimits
     int idleTimeoutMs = serverIdleTimeoutMs; // a server silent this long is given up
 };
 
-// How a download ended. A failure carries what the debug log is to say about it.
+// How a download ended. A failure carries what the debug log is to say about it, in
+// the terms of Qt's network errors, as the catalogue's failures are told.
 struct DownloadResult
 {
     bool succeeded() const { return error == QNetworkReply::NoError; }
 
     QNetworkReply::NetworkError error = QNetworkReply::NoError;
     QString errorString;
-    bool storageFailed = false; // the bytes came but could not be kept; error is then no network's
-    QByteArray digest; // SHA-256 of the bytes received, when succeeded
-    qint64 size = 0;
+    bool storageFailed = false; // the sink refused the bytes; error is then no network's
+    qint64 size = 0; // bytes received, when succeeded
 };
 
 // Bytes received so far, and the whole size when the server announced it (else -1).
 using DownloadProgress = std::function<void(qint64 received, qint64 total)>;
 
-// GETs url and streams the body into target while hashing it, so that the image is
-// never held in memory whole. Waits in a local event loop: the window keeps painting
-// and the poll timer keeps ticking meanwhile. Redirects are followed unless they
-// lower security; a server silent for limits.idleTimeoutMs, or one that breaks the
-// limits, ends the download.
-DownloadResult downloadFirmware(const QUrl &url, QIODevice &target, const DownloadLimits &limits,
+// GETs url and hands the body to sink piece by piece, so that the image is never held
+// in memory whole. Redirects are followed to https addresses only;
+// a server silent for limits.idleTimeoutMs, or one that breaks the limits, ends the
+// download. The server's certificate must be one Qt's default TLS configuration trusts,
+// as for the catalogue.
+//
+// Blocks; meant for a worker thread, and ends early when that thread is asked to stop.
+DownloadResult downloadFirmware(const QUrl &url, const ChunkTaker &sink, const DownloadLimits &limits,
                                 const DownloadProgress &progress = {});
-
-// The same into the file at path, emptied first, and flushed at the end; a file that
-// cannot be written is a failed download. Meant for a worker thread: it stops early
-// when the thread is told to quit, as the application's quit would stop it in the GUI
-// thread.
-DownloadResult downloadFirmwareToFile(const QUrl &url, const QString &path, const DownloadLimits &limits,
-                                      const DownloadProgress &progress = {});

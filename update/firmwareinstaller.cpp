@@ -9,6 +9,7 @@
 #include "update/filedigest.h"
 #include "update/firmwarecache.h"
 #include "update/firmwaredownload.h"
+#include "update/imagestream.h"
 #include "update/installoutcome.h"
 #include "update/offthread.h"
 #include "update/stoprequest.h"
@@ -16,12 +17,8 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QElapsedTimer>
 
 namespace {
-// One posted event per readyRead would be thousands; the window looks a few times a second.
-constexpr qint64 progressEveryMs = 100;
-
 void logDownloadFailure(const QString &errorString, QNetworkReply::NetworkError error)
 {
     qDebug() << "Failure" << errorString << " Error:" << error;
@@ -46,24 +43,33 @@ int FirmwareInstaller::install(const ASSET_INFORMATION &device)
         qDebug() << "Failure - Destination is empty";
         return InstallOutcome::NoLink;
     }
-    const VerifiedImage image = verifiedImage(device.Link, device.Checksum);
+    VerifiedImage image = cachedImage(device.Link, device.Checksum);
+    if (image.path.isEmpty()) {
+        // A card takes the image while it arrives; an adb camera gets it pushed afterwards.
+        std::optional<CardDestination> card;
+        if (!device.ADB_Device)
+            card = cardDestination(device.Update_Path, device.Model_Code);
+        image = downloadedImage(device.Link, device.Checksum, card);
+    }
     // A download stopped because the camera went is the camera's failure, not the link's.
     if (image.outcome != InstallOutcome::Installed)
         return stop.isRaised() ? int(InstallOutcome::NotWritable) : image.outcome;
+    if (image.card)
+        return image.card->placed ? InstallOutcome::Installed : InstallOutcome::NotWritable;
 
-    // Detection may have moved the camera while the image came in: take the record
+    // Detection may have moved the camera while the image was checked: take the record
     // as it is now.
     if (!device.ADB_Device)
-        return writeToCard(image, device.Update_Path, device.Model_Code);
+        return writeToCard(image, cardDestination(device.Update_Path, device.Model_Code));
     return pushOverAdb(image, device.Update_Path, device.Model_Code);
 }
 
-FirmwareInstaller::VerifiedImage FirmwareInstaller::verifiedImage(const QString &link, const QString &checksum)
+CardDestination FirmwareInstaller::cardDestination(const QString &imagePath, const QString &modelCode)
 {
-    VerifiedImage image = cachedImage(link, checksum);
-    if (!image.path.isEmpty())
-        return image;
-    return downloadedImage(link, checksum);
+    // Detection put the image at a fixed place below the card's root; what stands
+    // before that place is the root.
+    const QString cardPath = CardLayout::updateImage(modelCode);
+    return {imagePath, imagePath.endsWith(cardPath) ? imagePath.chopped(cardPath.size()) : QString()};
 }
 
 FirmwareInstaller::VerifiedImage FirmwareInstaller::cachedImage(const QString &link, const QString &checksum)
@@ -78,44 +84,33 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::cachedImage(const QString &l
         return digestOfFile(path, [&report, size](qint64 done) { report(UpdatePhase::Verifying, done, size); });
     });
     if (check.readable && checksumMatches(check.digest, checksum))
-        return {InstallOutcome::Installed, path, check.digest};
+        return {InstallOutcome::Installed, path, check.digest, {}};
     // The kept copy has rotted on disk; fetch a fresh one.
     cache.drop(link, checksum);
     return {};
 }
 
-FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QString &link, const QString &checksum)
+FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QString &link, const QString &checksum,
+                                                                    const std::optional<CardDestination> &card)
 {
     QString refusal;
     const QUrl url = httpsUrlFromLink(link, &refusal);
     if (url.isEmpty()) {
         logDownloadFailure(refusal, QNetworkReply::ProtocolUnknownError);
-        return {InstallOutcome::DownloadFailed, {}, {}};
+        return {InstallOutcome::DownloadFailed, {}, {}, {}};
     }
     const QString path = cache.newDownloadFile();
     if (path.isEmpty()) {
         logStorageFailure(QStringLiteral("no file can be made in ") + QDir::tempPath());
-        return {InstallOutcome::DownloadFailed, {}, {}};
+        return {InstallOutcome::DownloadFailed, {}, {}, {}};
     }
     reporter(UpdatePhase::Downloading, 0, -1);
     // Hashing and writing an image keep a core busy: off the GUI thread, so that the
     // window never waits for them.
-    const PhaseProgress report = reporter;
-    const DownloadLimits downloadLimits = limits.download;
-    const DownloadResult download = runOffGuiThread(
-        [url, path, downloadLimits, report] {
-            QElapsedTimer sinceReport;
-            const auto onData = [&sinceReport, &report](qint64 received, qint64 total) {
-                // The first bytes always: a server that sends one burst and falls silent
-                // must not look as if it never answered.
-                if (!sinceReport.isValid() || sinceReport.hasExpired(progressEveryMs) || received == total) {
-                    sinceReport.start();
-                    report(UpdatePhase::Downloading, received, total);
-                }
-            };
-            return downloadFirmwareToFile(url, path, downloadLimits, onData);
-        },
-        &stop, &StopRequest::raised);
+    const ImageStreamJob job{url, path, checksum, card, limits.download};
+    const StreamedImage streamed =
+        runOffGuiThread([job, report = reporter] { return streamImage(job, report); }, &stop, &StopRequest::raised);
+    const DownloadResult &download = streamed.download;
     int outcome = InstallOutcome::Installed;
     if (download.storageFailed) {
         logStorageFailure(download.errorString);
@@ -123,26 +118,24 @@ FirmwareInstaller::VerifiedImage FirmwareInstaller::downloadedImage(const QStrin
     } else if (!download.succeeded()) {
         logDownloadFailure(download.errorString, download.error);
         outcome = InstallOutcome::DownloadFailed;
-    } else if (!checksumMatches(download.digest, checksum)) {
+    } else if (!checksumMatches(streamed.digest, checksum)) {
         outcome = InstallOutcome::ChecksumMismatch;
     }
     if (outcome != InstallOutcome::Installed) {
         cache.discard(path);
-        return {outcome, {}, {}};
+        return {outcome, {}, {}, {}};
     }
     cache.keep(link, checksum, path);
-    return {InstallOutcome::Installed, path, download.digest};
+    return {InstallOutcome::Installed, path, streamed.digest, streamed.card};
 }
 
-int FirmwareInstaller::writeToCard(const VerifiedImage &image, const QString &destination, const QString &modelCode)
+int FirmwareInstaller::writeToCard(const VerifiedImage &image, const CardDestination &destination)
 {
-    // Detection put the image at a fixed place below the card's root; what stands
-    // before that place is the root.
-    const QString cardPath = CardLayout::updateImage(modelCode);
-    const QString cardRoot = destination.endsWith(cardPath) ? destination.chopped(cardPath.size()) : QString();
-    const CardWriteJob job{image.path, destination, cardRoot, image.digest};
     const PhaseProgress report = reporter;
-    const CardWriteResult written = runOffGuiThread([job, report] { return writeImageToCard(job, report); });
+    const CardWriteResult written = runOffGuiThread(
+        [path = image.path, destination, digest = image.digest, report] {
+            return writeImageToCard(path, destination, digest, report);
+        });
     return written.placed ? InstallOutcome::Installed : InstallOutcome::NotWritable;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "update/cardwriter.h"
 #include "update/installlimits.h"
 #include "update/updatephase.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 struct ASSET_INFORMATION;
 class FirmwareCache;
@@ -12,8 +15,9 @@ class StopRequest;
 
 // Brings the catalogue's firmware image onto one camera and says how that went, as an
 // InstallOutcome. The checks come in a fixed order: link, download, digest,
-// destination, push; the first that fails decides. Every long step waits in a local
-// event loop (network) or a worker thread (card, adb), so the window stays live.
+// destination, push; the first that fails decides, even where a card took the image
+// while it arrived. Every long step runs in a worker thread while the window waits in
+// a local event loop, so it stays live.
 class FirmwareInstaller
 {
 public:
@@ -30,12 +34,14 @@ private:
         int outcome = 0;
         QString path;
         QByteArray digest;
+        std::optional<CardWriteResult> card; // when a card took the image as it came
     };
 
-    VerifiedImage verifiedImage(const QString &link, const QString &checksum);
+    static CardDestination cardDestination(const QString &imagePath, const QString &modelCode);
     VerifiedImage cachedImage(const QString &link, const QString &checksum);
-    VerifiedImage downloadedImage(const QString &link, const QString &checksum);
-    int writeToCard(const VerifiedImage &image, const QString &destination, const QString &modelCode);
+    VerifiedImage downloadedImage(const QString &link, const QString &checksum,
+                                  const std::optional<CardDestination> &card);
+    int writeToCard(const VerifiedImage &image, const CardDestination &destination);
     int pushOverAdb(const VerifiedImage &image, const QString &stagingPath, const QString &modelCode);
 
     FirmwareCache &cache;

@@ -16,10 +16,8 @@
 // pool, because a step is long and Qt Core alone offers no futures that a local event
 // loop can wait on.
 //
-// When stopSignal of stopper comes first, the wait ends early just the same. Work that
-// can stop is then asked to in both of the ways it may be listening: a loop over
-// chunks sees the interruption request, and an event loop inside the work (the
-// download's) is ended by the thread's quit.
+// When stopSignal of stopper comes first, the wait ends early just the same, and the
+// thread is asked to stop: a loop over chunks and the download both look for that.
 template<typename Work, typename Stopper = QObject, typename StopSignal = void (QObject::*)()>
 auto runOffGuiThread(Work work, const Stopper *stopper = nullptr, StopSignal stopSignal = nullptr)
     -> std::invoke_result_t<Work>
@@ -36,10 +34,8 @@ auto runOffGuiThread(Work work, const Stopper *stopper = nullptr, StopSignal sto
     loop.exec();
     // The loop also ends when the application quits under it, or on the stop signal;
     // the work still has to end, and work that can stop early is asked to.
-    if (!thread->isFinished()) {
+    if (!thread->isFinished())
         thread->requestInterruption();
-        thread->quit();
-    }
     thread->wait();
     return result.get();
 }

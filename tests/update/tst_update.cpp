@@ -12,6 +12,7 @@
 #include <QLockFile>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSslConfiguration>
 #include <QtTest>
 
 namespace {
@@ -130,6 +131,8 @@ private slots:
         QTest::newRow("trickle") << "/fw/trickle.bin" << error << unreachable
                                  << failed.arg("The server sent under ", "OperationCanceledError");
         QTest::newRow("drop") << "/fw/dropped.bin" << error << unreachable << failed.arg("", "RemoteHostClosedError");
+        QTest::newRow("certificate not trusted") << "/fw/TZ4100.bin" << error << unreachable
+                                                 << failed.arg("", "SslHandshakeFailedError");
         QTest::newRow("https to http") << "/fw/insecure.bin" << error << unreachable
                                        << failed.arg("", "InsecureRedirectError");
         QTest::newRow("redirect loop") << "/fw/loop.bin" << error << unreachable
@@ -177,6 +180,11 @@ private slots:
             QVERIFY(mountCard(scratch.filePath("tmp/vek-updater"), 1 << 20));
         if (situation == "read-only card")
             QVERIFY(remountCard(root, true));
+        QSslConfiguration trusted = QSslConfiguration::defaultConfiguration(), systemRootsOnly = trusted;
+        systemRootsOnly.setCaCertificates(QSslConfiguration::systemCaCertificates());
+        if (situation == "certificate not trusted")
+            QSslConfiguration::setDefaultConfiguration(systemRootsOnly);
+        const auto trustAgain = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(trusted); });
         // Left by writes the card was pulled from: one an hour ago, one maybe still running.
         QStringList kept("TZ41UPDT.BIN");
         if (situation == "leftovers") {

@@ -10,11 +10,15 @@
 #include <QTextStream>
 
 namespace {
-constexpr double targetRatio = 0.8;
+// A card in memory leaves the updater nothing to wait for but its own work; a card on
+// disk adds the read-back, which the pipeline does not do.
+constexpr double tmpfsTargetRatio = 0.6, diskTargetRatio = 0.8;
 
 void installTime(BenchSite &site, ResultTable &table, const BenchSite::Image &image, const QString &card,
                  const QString &cardName, int repeats)
 {
+    const double targetRatio = card == site.tmpfsCard ? tmpfsTargetRatio : diskTargetRatio;
+    const QString target = QStringLiteral("<= %1").arg(targetRatio, 0, 'f', 2);
     const ASSET_INFORMATION camera = site.cameraOn(card, image);
     const PipelineJob pipeline{site.url(image), image.checksum, QDir::temp().filePath("vek-bench-pipeline.bin"),
                                camera.Update_Path, site.certificate()};
@@ -26,8 +30,7 @@ void installTime(BenchSite &site, ResultTable &table, const BenchSite::Image &im
         const TimedRun script = runTechnicianPipeline(pipeline);
         if (updater.outcome != 0 || !script.ok) {
             table.addSkipped(QStringLiteral("Install %1 MiB, %2").arg(image.size >> 20).arg(cardName),
-                             QStringLiteral("<= 0.80"),
-                             updater.outcome != 0 ? QStringLiteral("updater outcome %1").arg(updater.outcome) : script.error);
+                             target, updater.outcome != 0 ? QStringLiteral("updater outcome %1").arg(updater.outcome) : script.error);
             return;
         }
         updaterSeconds << updater.seconds;
@@ -42,7 +45,7 @@ void installTime(BenchSite &site, ResultTable &table, const BenchSite::Image &im
     row.updater = QStringLiteral("%1 s").arg(updater, 0, 'f', 2);
     row.reference = QStringLiteral("%1 s curl+sha256sum+cp+sync").arg(reference, 0, 'f', 2);
     row.figure = QString::number(updater / reference, 'f', 2);
-    row.target = QStringLiteral("<= %1").arg(targetRatio, 0, 'f', 2);
+    row.target = target;
     row.met = updater <= targetRatio * reference;
     table.add(row);
 }
@@ -61,6 +64,6 @@ void benchInstallTime(BenchSite &site, ResultTable &table, int repeats)
             installTime(site, table, *image, card.first, card.second, repeats);
         if (site.diskCard.isEmpty())
             table.addSkipped(QStringLiteral("Install %1 MiB, card on disk").arg(image->size >> 20),
-                             QStringLiteral("<= 0.80"), site.whyNoDiskCard);
+                             QStringLiteral("<= %1").arg(diskTargetRatio, 0, 'f', 2), site.whyNoDiskCard);
     }
 }

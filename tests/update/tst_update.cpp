@@ -180,11 +180,13 @@ private slots:
             QVERIFY(mountCard(scratch.filePath("tmp/vek-updater"), 1 << 20));
         if (situation == "read-only card")
             QVERIFY(remountCard(root, true));
-        QSslConfiguration trusted = QSslConfiguration::defaultConfiguration(), systemRootsOnly = trusted;
-        systemRootsOnly.setCaCertificates(QSslConfiguration::systemCaCertificates());
-        if (situation == "certificate not trusted")
-            QSslConfiguration::setDefaultConfiguration(systemRootsOnly);
+        const QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
         const auto trustAgain = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(trusted); });
+        if (situation == "certificate not trusted") {
+            QSslConfiguration systemRootsOnly = trusted;
+            systemRootsOnly.setCaCertificates(QSslConfiguration::systemCaCertificates());
+            QSslConfiguration::setDefaultConfiguration(systemRootsOnly);
+        }
         // Left by writes the card was pulled from: one an hour ago, one maybe still running.
         QStringList kept("TZ41UPDT.BIN");
         if (situation == "leftovers") {

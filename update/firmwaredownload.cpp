@@ -134,6 +134,10 @@ private:
             whyStopped = QStringLiteral("Operation canceled");
             return true;
         }
+        // Until the handshake is done, the connect timeout keeps time.
+        curl_off_t connected = 0;
+        if (curl_easy_getinfo(curl, CURLINFO_APPCONNECT_TIME_T, &connected) != CURLE_OK || connected == 0)
+            sinceData.start();
         if (sinceData.hasExpired(limits.idleTimeoutMs)) {
             whyStopped = QStringLiteral("The server sent nothing for %1 ms").arg(limits.idleTimeoutMs);
             return true;
@@ -195,7 +199,9 @@ DownloadResult downloadFirmware(const QUrl &url, const ChunkTaker &sink, const D
     curl_easy_setopt(handle, CURLOPT_USERAGENT, "Mozilla/5.0"); // what Qt's manager sends
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, receiveBufferBytes);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(limits.idleTimeoutMs));
+    // Connecting includes this side's TLS set-up, which a slow or busy workstation may
+    // take its time over; it gets at least the usual allowance of a silent server.
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(qMax(limits.idleTimeoutMs, serverIdleTimeoutMs)));
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, curlError);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::onData);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);

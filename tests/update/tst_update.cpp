@@ -184,7 +184,7 @@ private slots:
         const auto trustAgain = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(trusted); });
         if (situation == "certificate not trusted") {
             QSslConfiguration systemRootsOnly = trusted;
-            systemRootsOnly.setCaCertificates(QSslConfiguration::systemCaCertificates());
+            systemRootsOnly.setCaCertificates({});
             QSslConfiguration::setDefaultConfiguration(systemRootsOnly);
         }
         // Left by writes the card was pulled from: one an hour ago, one maybe still running.

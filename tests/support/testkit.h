@@ -4,11 +4,11 @@
 
 #include "app/mainwindow.h"
 #include "cardlayout.h"
+#include "update/installlimits.h"
 
 #include <QCryptographicHash>
 #include <QListWidget>
 #include <QRandomGenerator>
-#include <QTimer>
 
 #include <sys/mount.h>
 
@@ -28,14 +28,6 @@ inline bool pollOnce(MainWindow &w)
     return QMetaObject::invokeMethod(&w, "getAttachedDeviceTZList", Qt::DirectConnection);
 }
 
-inline QTimer *pollTimer(const MainWindow &w)
-{
-    for (QTimer *timer : w.findChildren<QTimer *>())
-        if (timer->isActive() && !timer->isSingleShot() && timer->interval() == 1000)
-            return timer;
-    return nullptr;
-}
-
 inline QByteArray firmwareImage(int size, quint32 seed = 1)
 {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -49,18 +41,6 @@ inline QByteArray firmwareImage(int size, quint32 seed = 1)
 inline QString checksumOf(const QByteArray &bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toUpper();
-}
-
-inline QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 inline QStringList filesIn(const QString &folder)
@@ -81,6 +61,15 @@ inline ASSET_INFORMATION camera(const QString &model, const QString &code, const
     asset.Attached = !deviceVersion.isNull();
     asset.Update_Path = asset.Attached ? updatePath : QString();
     return asset;
+}
+
+// Bounds short enough that a stalled server or adb holds a test up for a second or two.
+inline InstallLimits quickLimits(int idleTimeoutMs = 1500, AdbPushTimeLimit push = {})
+{
+    InstallLimits limits;
+    limits.download.idleTimeoutMs = idleTimeoutMs;
+    limits.push = push;
+    return limits;
 }
 
 // Tests registered with MOUNTS run in a mount namespace of their own: nobody else sees

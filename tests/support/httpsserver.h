@@ -36,7 +36,6 @@ public:
             *error = "https-server.py did not start: " + process.errorString();
         return listeningPort != 0;
     }
-    quint16 port() const { return listeningPort; }
     QString origin() const { return QStringLiteral("https://127.0.0.1:%1").arg(listeningPort); }
     QString url(const QString &path) const { return origin() + path; }
 

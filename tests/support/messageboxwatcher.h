@@ -27,14 +27,8 @@ public:
         timer.start(20);
     }
     QList<SeenBox> boxes() const { return seen; }
-    QStringList titles() const
-    {
-        QStringList titles;
-        for (const SeenBox &box : seen)
-            titles << box.title;
-        return titles;
-    }
-    void clear() { seen.clear(); }
+    QStringList titles() const { return seenTitles; }
+    void clear() { seen.clear(), seenTitles.clear(); }
     void setHoldMs(int ms) { holdMs = ms; }
     // Called once per box while it is open, as an event of its own: it may open boxes
     // or spin event loops itself.
@@ -51,6 +45,7 @@ private:
             open.append(box);
             seen.append({box->icon(), box->windowTitle(), box->text(), box->standardButtons(), box->parentWidget(),
                          box->isModal()});
+            seenTitles << box->windowTitle();
             // Timers of their own: Qt never re-enters a timer's slot, so a modal loop
             // started from poll() would starve the watcher and leave later boxes open.
             if (onShown)
@@ -61,6 +56,7 @@ private:
 
     QTimer timer;
     QList<SeenBox> seen;
+    QStringList seenTitles;
     QList<QPointer<QMessageBox>> open;
     int holdMs = 0;
     std::function<void(const SeenBox &)> onShown;

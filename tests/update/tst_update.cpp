@@ -229,11 +229,8 @@ private slots:
         QVERIFY(QDir().mkpath(dead) && QDir().mkpath(live) && writeFile(dead + "/image-a1B2c3", image));
         QLockFile liveLock(live + ".lock");
         QVERIFY(liveLock.tryLock(0));
-        QProcess gone;
-        gone.start("sh", {"-c", "echo $$"});
-        QVERIFY(gone.waitForFinished());
-        QByteArray lock = fileBytes(live + ".lock");
-        QVERIFY(writeFile(dead + ".lock", lock.replace(0, lock.indexOf('\n'), gone.readAll().trimmed())));
+        QByteArray lock = fileBytes(live + ".lock"); // as if by a process above any pid_max: one gone
+        QVERIFY(writeFile(dead + ".lock", lock.replace(0, lock.indexOf('\n'), "4194305")));
         {
             MainWindow w(nullptr, base(), quickLimits());
             for (int i = 0; i < 3; ++i) {

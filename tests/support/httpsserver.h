@@ -17,10 +17,7 @@
 class HttpsServer
 {
 public:
-    HttpsServer() = default;
     ~HttpsServer() { process.kill(), process.waitForFinished(); } // stalled connections end too
-    HttpsServer(const HttpsServer &) = delete;
-    HttpsServer &operator=(const HttpsServer &) = delete;
 
     // Also makes this process trust the test certificate.
     bool start(QString *error = nullptr)
@@ -58,7 +55,7 @@ public:
     // Announces the whole body, sends its first bytesSent bytes, then falls silent.
     void stallAfter(const QString &path, const QByteArray &body, qint64 bytesSent)
     { route(path, {{"send", bytesSent}, {"after", "stall"}}, body); }
-    void redirect(const QString &path, const QString &location) { route(path, {{"status", 302}, {"location", location}}); }
+    void redirect(const QString &path, const QString &to) { route(path, {{"status", 302}, {"location", to}}); }
     void serveSlowly(const QString &path, const QByteArray &body, int chunkBytes, int intervalMs)
     { route(path, {{"chunk", chunkBytes}, {"interval_ms", intervalMs}}, body); }
 

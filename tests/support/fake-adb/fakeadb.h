@@ -18,8 +18,6 @@ public:
         qputenv("PATH", VEK_FAKE_ADB_DIR ":" + savedPath);
     }
     ~FakeAdb() { qputenv("PATH", savedPath), qputenv("VEK_FAKE_ADB_STATE", savedState); }
-    FakeAdb(const FakeAdb &) = delete;
-    FakeAdb &operator=(const FakeAdb &) = delete;
 
     // What the device sees as /mnt/SDCARD.
     QString cardPath() const { return state.filePath("card"); }

@@ -7,9 +7,7 @@
 
 #include <sys/stat.h>
 
-namespace {
-const QByteArray stored("5.917\r\nORVA\r\n");
-}
+static const QByteArray stored("5.917\r\nORVA\r\n");
 
 class VersionFileTest : public QObject
 {

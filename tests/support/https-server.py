@@ -1,11 +1,10 @@
 #!/usr/bin/env python3
-"""A scripted HTTPS server on 127.0.0.1 for the tests, the demo and the benchmarks.
+"""https-server.py --cert FILE --key FILE [--root DIR] [--state DIR] [--port N]
 
-    https-server.py --cert FILE --key FILE [--root DIR] [--state DIR] [--port N]
-
-It prints its port on one line, then serves until killed. Like the scripted adb it
-reads its orders afresh on every request: STATE/routes.json maps an exact path (the
-query ignored) to a plan, whose members are
+A scripted HTTPS server on 127.0.0.1 for the tests, the demo and the benchmarks. It
+prints its port on one line, then serves until killed. Like the scripted adb it reads
+its orders afresh on every request: STATE/routes.json maps an exact path (the query
+ignored) to a plan, whose members are
   status (200), type (application/octet-stream), location: the answer's head;
   body: a file to send; send: how many of its bytes to send (all), then "after":
   "close" (the default) or "stall" (stay silent, connection open), while the head
@@ -58,7 +57,6 @@ class Handler(BaseHTTPRequestHandler):
                     time.sleep(plan["interval_ms"] / 1000)
         if plan.get("after") == "stall":
             threading.Event().wait()
-        self.close_connection = True
 
 
 parser = argparse.ArgumentParser()

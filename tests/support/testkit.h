@@ -30,11 +30,9 @@ inline bool pollOnce(MainWindow &w)
 
 inline QByteArray firmwareImage(int size, quint32 seed = 1)
 {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (char &byte : bytes)
-        byte = char(generator.generate());
-    return bytes;
+    QByteArray bytes((size + 3) / 4 * 4, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    return bytes.left(size);
 }
 
 // Qt's own digest, independent of the code under test.
@@ -72,9 +70,8 @@ inline InstallLimits quickLimits(int idleTimeoutMs = 1500, AdbPushTimeLimit push
     return limits;
 }
 
-// Tests registered with MOUNTS run in a mount namespace of their own: nobody else sees
-// these cards. They come out lazily, as a card pulled from its reader goes: at once,
-// whoever still holds a file of it.
+// Cards in the private mount namespace of a test registered with MOUNTS. They come out
+// lazily, as a card pulled from its reader goes: at once, whoever still holds a file.
 inline bool mountCard(const QString &root, qint64 bytes = 16 << 20)
 {
     return QDir().mkpath(root) && ::mount("vek-card", QFile::encodeName(root).constData(), "tmpfs", MS_NOSUID | MS_NODEV,

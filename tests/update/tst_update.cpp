@@ -1,6 +1,5 @@
-// An update as the user runs it, against the loopback server, tmpfs cards and the
-// scripted adb: the box each outcome gives, what the card and the workstation keep,
-// what the server is asked, and what the progress window says on the way.
+// An update as the user runs it, against the loopback server, tmpfs cards and the scripted
+// adb: each outcome's box, what card, workstation and server see, and the progress window.
 
 #include "fake-adb/fakeadb.h"
 #include "httpsserver.h"
@@ -250,14 +249,10 @@ private slots:
     {
         // Also the scripted adb's "push" setting, by its first word.
         QTest::addColumn<bool>("pushed");
-        QTest::newRow("stderr summary") << true;
-        QTest::newRow("stdout summary") << true;
-        QTest::newRow("slow, within the time the image's size allows") << true;
-        QTest::newRow("fails") << false;
-        QTest::newRow("hangs") << false;
-        QTest::newRow("crash-at-100") << false;
-        QTest::newRow("vanish") << false;
-        QTest::newRow("not installed") << false;
+        for (const char *row : {"stderr summary", "stdout summary", "slow, within the time the image's size allows"})
+            QTest::newRow(row) << true;
+        for (const char *row : {"fails", "hangs", "crash-at-100", "vanish", "not installed"})
+            QTest::newRow(row) << false;
     }
     // The staging file has a name of its own per update and is always removed.
     void adbPush()

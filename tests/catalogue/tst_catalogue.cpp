@@ -1,5 +1,4 @@
 #include "catalogue/catalogueparser.h"
-#include "catalogue/modelcode.h"
 #include "catalogue/versionnumber.h"
 
 #include <QtTest>
@@ -34,6 +33,9 @@ private slots:
             << true << QStringList{"T-Z_9|T-Z_9||||||0", "TZ22|TZ22||||||0"};
         QTest::newRow("text ends at the first NUL")
             << QByteArray("{'#':1,'TZ5500':{}}") + '\0' + "{garbage" << true << QStringList{"TZ5500|TZ55||||||0"};
+        QTest::newRow("model codes: 000 becomes K, 00 goes, a lone 0 stays")
+            << QByteArray("{'#':1,'000':{},'TZ10':{},'TZ4100':{},'TZ7000':{}}") << true
+            << QStringList{"000|K||||||0", "TZ10|TZ10||||||0", "TZ4100|TZ41||||||0", "TZ7000|TZ7K||||||0"};
         QTest::newRow("malformed") << QByteArray("{'#':1,'TZ22':{") << false << QStringList();
         QTest::newRow("array at the top") << QByteArray("[{'TZ22':{}}]") << false << QStringList();
         QTest::newRow("empty object") << QByteArray("{}") << false << QStringList();
@@ -53,37 +55,6 @@ private slots:
         QTEST(records, "records");
     }
 
-    void shortModelCode_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("code");
-        QTest::newRow("00 dropped") << "TZ4100" << "TZ41";
-        QTest::newRow("000 becomes K") << "TZ7000" << "TZ7K";
-        QTest::newRow("only 000") << "000" << "K";
-        QTest::newRow("one 0 kept") << "TZ10" << "TZ10";
-        QTest::newRow("no zeros") << "VEK" << "VEK";
-    }
-    void shortModelCode()
-    {
-        QFETCH(QString, name);
-        QTEST(::shortModelCode(name), "code");
-    }
-
-    void versionNumber_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<double>("number");
-        QTest::newRow("all digits in a row") << "V1.2.10" << 1210.0;
-        QTest::newRow("signs and spaces dropped") << " -4 .0+" << 40.0;
-        QTest::newRow("no digits") << "beta" << 0.0;
-        QTest::newRow("non-ASCII digit fails") << QString::fromUtf8("1.\u0663") << 0.0;
-    }
-    void versionNumber()
-    {
-        QFETCH(QString, version);
-        QTEST(::versionNumber(version), "number");
-    }
-
     void updateRequired_data()
     {
         QTest::addColumn<QString>("code");
@@ -101,6 +72,11 @@ private slots:
         QTest::newRow("TZ41 on another version") << "TZ41" << "5.920" << "5.916" << true;
         QTest::newRow("TZ41 rule: exact code") << "TZ41X" << "5.920" << "5.917" << true;
         QTest::newRow("TZ41 rule: case-sensitive") << "tz41" << "5.920" << "5.917" << true;
+        // Versions compare as the number all their ASCII digits in a row make.
+        QTest::newRow("digits in a row") << "TZ43" << "V1.2.10" << "1210" << false;
+        QTest::newRow("signs and spaces dropped") << "TZ43" << " -4 .0+" << "40" << false;
+        QTest::newRow("no digits: 0") << "TZ43" << "beta" << "0" << false;
+        QTest::newRow("non-ASCII digit: 0") << "TZ43" << QString::fromUtf8("1.\u0663") << "0" << false;
     }
     void updateRequired()
     {

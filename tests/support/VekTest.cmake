@@ -1,12 +1,10 @@
-# vek_add_test(NAME <name> SOURCES <files...> [MOUNTS] [TIMEOUT <seconds>])
-#
-# Builds tst_<name> against the product and the support library and registers it with
-# CTest, on the offscreen platform with the scripted adb first on PATH: without a state
-# folder it plays an adb with no device, so no test ever starts the workstation's real
-# adb. MOUNTS runs the test in a private user and mount namespace, where it may mount
-# tmpfs cards that nobody else sees; where that is refused the test is skipped.
+# vek_add_test(NAME <name> SOURCES <files...> [MOUNTS]): tst_<name>, run on the offscreen
+# platform with the scripted adb first on PATH (without a state folder it plays an adb
+# with no device), so no test starts the workstation's real adb. MOUNTS runs it in a
+# private user and mount namespace, where it may mount tmpfs cards nobody else sees;
+# where that is refused the test is skipped.
 function(vek_add_test)
-    cmake_parse_arguments(ARG "MOUNTS" "NAME;TIMEOUT" "SOURCES" ${ARGN})
+    cmake_parse_arguments(ARG "MOUNTS" "NAME" "SOURCES" ${ARGN})
     set(target tst_${ARG_NAME})
     add_executable(${target} ${ARG_SOURCES})
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
@@ -20,10 +18,7 @@ function(vek_add_test)
             sh $<TARGET_FILE:${target}>)
     endif()
     add_test(NAME ${target} COMMAND ${command})
-    if(NOT ARG_TIMEOUT)
-        set(ARG_TIMEOUT 300)
-    endif()
     set_tests_properties(${target} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH}"
-        TIMEOUT ${ARG_TIMEOUT} SKIP_RETURN_CODE 77 WORKING_DIRECTORY ${workdir})
+        TIMEOUT 300 SKIP_RETURN_CODE 77 WORKING_DIRECTORY ${workdir})
 endfunction()

@@ -19,3 +19,15 @@ inline QString makeCard(const QString &root, const QString &modelCode, const QBy
         return {};
     return updateFolder + "/" + modelCode + "UPDT.BIN";
 }
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}

@@ -1,55 +1,78 @@
 #pragma once
 
+#include "cardlayout.h"
+
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSaveFile>
+#include <QSslConfiguration>
 #include <QStringList>
 #include <QTemporaryDir>
 
 // A real HTTPS server on 127.0.0.1: https-server.py in a process of its own, so it keeps
 // answering while the test's GUI thread blocks or sits in a nested event loop. Each call
-// below rewrites the script's routes before it returns (see the script for what a plan
-// holds). Routes match the exact path; the query is ignored.
+// below rewrites the script's routes before it returns; route() takes a plan as the
+// script's opening comment describes it. Routes match the exact path; the query is ignored.
 class HttpsServer
 {
 public:
-    HttpsServer() = default;
-    ~HttpsServer() { stop(); }
-    HttpsServer(const HttpsServer &) = delete;
-    HttpsServer &operator=(const HttpsServer &) = delete;
+    ~HttpsServer() { process.kill(), process.waitForFinished(); } // stalled connections end too
 
-    bool start(QString *error = nullptr);
-    // Ends the server and every open connection, stalled ones included.
-    void stop() { process.kill(), process.waitForFinished(); }
-
-    quint16 port() const { return listeningPort; }
+    // Also makes this process trust the test certificate.
+    bool start(QString *error = nullptr)
+    {
+        trustTestCertificate();
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start("python3", {dir + "/https-server.py", "--cert", dir + "/certs/test-server.crt", "--key",
+                                  dir + "/certs/test-server.key", "--state", state.path()});
+        while (process.waitForReadyRead(10000) && !process.canReadLine()) {
+        }
+        listeningPort = quint16(process.readLine().trimmed().toUInt());
+        if (listeningPort == 0 && error)
+            *error = "https-server.py did not start: " + process.errorString();
+        return listeningPort != 0;
+    }
     QString origin() const { return QStringLiteral("https://127.0.0.1:%1").arg(listeningPort); }
     QString url(const QString &path) const { return origin() + path; }
 
-    void route(const QString &path, QJsonObject plan, const QByteArray &body = QByteArray());
-    void serve(const QString &path, const QByteArray &body, const QByteArray &contentType = "application/octet-stream")
-    { route(path, {{"type", QString::fromLatin1(contentType)}}, body); }
+    void route(const QString &path, QJsonObject plan, const QByteArray &body = QByteArray())
+    {
+        QFile file(state.filePath(QStringLiteral("body-%1").arg(++bodies)));
+        if (!body.isNull() && (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size()))
+            qFatal("HttpsServer: cannot write a body file");
+        if (!body.isNull())
+            plan.insert("body", file.fileName());
+        routes.insert(path, plan);
+        // Replaced in one step: the script may be reading the routes at this moment.
+        QSaveFile saved(state.filePath("routes.json"));
+        if (!saved.open(QIODevice::WriteOnly) || saved.write(QJsonDocument(routes).toJson()) < 0 || !saved.commit())
+            qFatal("HttpsServer: cannot write the routes");
+    }
+    void serve(const QString &path, const QByteArray &body, const QString &contentType = "application/octet-stream")
+    { route(path, {{"type", contentType}}, body); }
     void serveFile(const QString &path, const QString &filePath) { route(path, {{"body", filePath}}); }
-    void failWithStatus(const QString &path, int status) { route(path, {{"status", status}}); }
-    // Reads the request and answers nothing until the server stops.
-    void stall(const QString &path) { route(path, {{"silent", true}}); }
     // Announces the whole body, sends its first bytesSent bytes, then falls silent.
     void stallAfter(const QString &path, const QByteArray &body, qint64 bytesSent)
     { route(path, {{"send", bytesSent}, {"after", "stall"}}, body); }
-    // Announces the whole body, sends its first bytesSent bytes, then closes the connection.
-    void dropAfter(const QString &path, const QByteArray &body, qint64 bytesSent)
-    { route(path, {{"send", bytesSent}}, body); }
-    void redirect(const QString &path, const QString &location, int status = 302)
-    { route(path, {{"status", status}, {"location", location}}); }
+    void redirect(const QString &path, const QString &to) { route(path, {{"status", 302}, {"location", to}}); }
     void serveSlowly(const QString &path, const QByteArray &body, int chunkBytes, int intervalMs)
-    { route(path, {{"chunk", qMax(1, chunkBytes)}, {"interval_ms", qMax(1, intervalMs)}}, body); }
+    { route(path, {{"chunk", chunkBytes}, {"interval_ms", intervalMs}}, body); }
 
-    QStringList requestLog() const; // "GET /path", in arrival order
+    // "GET /path", in arrival order.
+    QStringList requestLog() const { return QString(fileBytes(state.filePath("log"))).split('\n', Qt::SkipEmptyParts); }
     int requestCount(const QString &path) const { return requestLog().count("GET " + path); }
 
     // Makes this process trust the test certificate through the default SSL configuration.
-    static void trustTestCertificate();
+    static void trustTestCertificate()
+    {
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.addCaCertificates(dir + "/certs/test-server.crt");
+        QSslConfiguration::setDefaultConfiguration(configuration);
+    }
 
 private:
+    static inline const QString dir = QStringLiteral(VEK_TEST_SUPPORT_DIR);
     QTemporaryDir state;
     QProcess process;
     QJsonObject routes;

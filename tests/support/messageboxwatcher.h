@@ -2,11 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
-#include <QtTest/QTest>
 
 // Records and closes the real message boxes the code under test shows. The static
 // QMessageBox functions run a nested event loop, and the watcher's timer fires inside
@@ -29,19 +27,8 @@ public:
         timer.start(20);
     }
     QList<SeenBox> boxes() const { return seen; }
-    QStringList titles() const
-    {
-        QStringList titles;
-        for (const SeenBox &box : seen)
-            titles << box.title;
-        return titles;
-    }
-    void clear() { seen.clear(), closedCount = 0; }
-    // Spins the event loop until at least count boxes were seen and closed.
-    bool waitForBoxes(int count, int timeoutMs = 10000)
-    {
-        return QTest::qWaitFor([&] { return seen.size() >= count && closedCount >= count; }, timeoutMs);
-    }
+    QStringList titles() const { return seenTitles; }
+    void clear() { seen.clear(), seenTitles.clear(); }
     void setHoldMs(int ms) { holdMs = ms; }
     // Called once per box while it is open, as an event of its own: it may open boxes
     // or spin event loops itself.
@@ -50,35 +37,27 @@ public:
 private:
     void poll()
     {
+        open.removeAll(nullptr);
         for (QWidget *widget : QApplication::topLevelWidgets()) {
             auto *box = qobject_cast<QMessageBox *>(widget);
-            const auto known = [box](const auto &o) { return o.first == box; };
-            if (!box || !box->isVisible() || std::any_of(open.cbegin(), open.cend(), known))
+            if (!box || !box->isVisible() || open.contains(box))
                 continue;
-            open.append(qMakePair(QPointer<QMessageBox>(box), QElapsedTimer()));
-            open.last().second.start();
+            open.append(box);
             seen.append({box->icon(), box->windowTitle(), box->text(), box->standardButtons(), box->parentWidget(),
                          box->isModal()});
-            // Queued, like the click below: Qt never re-enters a timer's slot, so a modal
-            // loop started from poll() would starve the watcher and leave later boxes open.
+            seenTitles << box->windowTitle();
+            // Timers of their own: Qt never re-enters a timer's slot, so a modal loop
+            // started from poll() would starve the watcher and leave later boxes open.
             if (onShown)
-                QMetaObject::invokeMethod(this, [this, box = seen.last()] { onShown(box); }, Qt::QueuedConnection);
-        }
-        for (int i = open.size() - 1; i >= 0; --i) {
-            QPointer<QMessageBox> box = open[i].first;
-            if (!box || !box->isVisible()) {
-                open.removeAt(i);
-                ++closedCount;
-            } else if (open[i].second.isValid() && open[i].second.elapsed() >= holdMs) {
-                open[i].second.invalidate(); // pressed once
-                QMetaObject::invokeMethod(box, [box] { box->button(QMessageBox::Ok)->click(); }, Qt::QueuedConnection);
-            }
+                QTimer::singleShot(0, this, [this, seenBox = seen.last()] { onShown(seenBox); });
+            QTimer::singleShot(holdMs, box, [box] { box->button(QMessageBox::Ok)->click(); });
         }
     }
 
     QTimer timer;
     QList<SeenBox> seen;
-    QList<QPair<QPointer<QMessageBox>, QElapsedTimer>> open; // and how long each has been
-    int closedCount = 0, holdMs = 0;
+    QStringList seenTitles;
+    QList<QPointer<QMessageBox>> open;
+    int holdMs = 0;
     std::function<void(const SeenBox &)> onShown;
 };

@@ -4,11 +4,11 @@
 
 #include "app/mainwindow.h"
 #include "cardlayout.h"
+#include "update/installlimits.h"
 
 #include <QCryptographicHash>
 #include <QListWidget>
 #include <QRandomGenerator>
-#include <QTimer>
 
 #include <sys/mount.h>
 
@@ -28,39 +28,17 @@ inline bool pollOnce(MainWindow &w)
     return QMetaObject::invokeMethod(&w, "getAttachedDeviceTZList", Qt::DirectConnection);
 }
 
-inline QTimer *pollTimer(const MainWindow &w)
-{
-    for (QTimer *timer : w.findChildren<QTimer *>())
-        if (timer->isActive() && !timer->isSingleShot() && timer->interval() == 1000)
-            return timer;
-    return nullptr;
-}
-
 inline QByteArray firmwareImage(int size, quint32 seed = 1)
 {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (char &byte : bytes)
-        byte = char(generator.generate());
-    return bytes;
+    QByteArray bytes((size + 3) / 4 * 4, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    return bytes.left(size);
 }
 
 // Qt's own digest, independent of the code under test.
 inline QString checksumOf(const QByteArray &bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toUpper();
-}
-
-inline QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 inline QStringList filesIn(const QString &folder)
@@ -83,9 +61,17 @@ inline ASSET_INFORMATION camera(const QString &model, const QString &code, const
     return asset;
 }
 
-// Tests registered with MOUNTS run in a mount namespace of their own: nobody else sees
-// these cards. They come out lazily, as a card pulled from its reader goes: at once,
-// whoever still holds a file of it.
+// Bounds short enough that a stalled server or adb holds a test up for a second or two.
+inline InstallLimits quickLimits(int idleTimeoutMs = 1500, AdbPushTimeLimit push = {})
+{
+    InstallLimits limits;
+    limits.download.idleTimeoutMs = idleTimeoutMs;
+    limits.push = push;
+    return limits;
+}
+
+// Cards in the private mount namespace of a test registered with MOUNTS. They come out
+// lazily, as a card pulled from its reader goes: at once, whoever still holds a file.
 inline bool mountCard(const QString &root, qint64 bytes = 16 << 20)
 {
     return QDir().mkpath(root) && ::mount("vek-card", QFile::encodeName(root).constData(), "tmpfs", MS_NOSUID | MS_NODEV,

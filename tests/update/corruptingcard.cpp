@@ -1,9 +1,7 @@
-// A card that returns other bytes than were written to it: a FUSE file system that
-// mirrors a backing folder, except that a read from offset 0 of a file whose name
-// holds the given text comes back with its first byte inverted. Writes reach the
-// backing folder intact, so only reading back can tell.
-//
-// Usage: corruptingcard BACKING MOUNTPOINT NAME-TEXT   (foreground; SIGTERM unmounts)
+// corruptingcard BACKING MOUNTPOINT NAME-TEXT (foreground; SIGTERM unmounts): a FUSE card
+// that mirrors a backing folder, except that a read from offset 0 of a file whose name
+// holds the text comes back with its first byte inverted. Writes reach the backing
+// folder intact, so only reading back can tell.
 
 #define FUSE_USE_VERSION 31
 #include <fuse.h>

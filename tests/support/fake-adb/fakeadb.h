@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QDir>
-#include <QFile>
+#include "cardlayout.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -17,34 +17,18 @@ public:
         qputenv("VEK_FAKE_ADB_STATE", QFile::encodeName(state.path()));
         qputenv("PATH", VEK_FAKE_ADB_DIR ":" + savedPath);
     }
-    ~FakeAdb()
-    {
-        qputenv("PATH", savedPath);
-        qputenv("VEK_FAKE_ADB_STATE", savedState);
-    }
-    FakeAdb(const FakeAdb &) = delete;
-    FakeAdb &operator=(const FakeAdb &) = delete;
+    ~FakeAdb() { qputenv("PATH", savedPath), qputenv("VEK_FAKE_ADB_STATE", savedState); }
 
     // What the device sees as /mnt/SDCARD.
     QString cardPath() const { return state.filePath("card"); }
     void attach(bool attached) { attached ? set("device", {}) : void(QFile::remove(state.filePath("device"))); }
     // A hung adb: every invocation waits until released.
     void hold(bool held) { held ? set("hold", {}) : void(QFile::remove(state.filePath("hold"))); }
-    void set(const QString &setting, const QByteArray &value)
-    {
-        QFile file(state.filePath(setting));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(value);
-    }
+    void set(const QString &setting, const QByteArray &value) { writeFile(state.filePath(setting), value); }
     // Plays "adb not installed": nothing named adb anywhere on PATH.
     void uninstall() { qputenv("PATH", QFile::encodeName(state.filePath("no-programs-here"))); }
 
-    QStringList log() const
-    {
-        QFile file(state.filePath("log"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
-                                              : QStringList();
-    }
+    QStringList log() const { return QString(fileBytes(state.filePath("log"))).split('\n', Qt::SkipEmptyParts); }
     // How many invocations began with these words, e.g. "shell cat".
     int count(const QString &commandStart) const
     {

@@ -111,7 +111,8 @@ private:
     bool take(const char *data, qint64 size)
     {
         // Checked on the first piece too, so that a body announced too large is never kept.
-        if (announcedSize() > limits.maxBytes || received + size > limits.maxBytes) {
+        const qint64 announced = announcedSize();
+        if (announced > limits.maxBytes || received + size > limits.maxBytes) {
             whyStopped = QStringLiteral("The server sends more than the largest image, %1 bytes").arg(limits.maxBytes);
             return false;
         }
@@ -123,7 +124,7 @@ private:
         received += size;
         sinceData.start();
         if (progress)
-            progress(received, announcedSize());
+            progress(received, announced);
         return true;
     }
 
@@ -217,9 +218,7 @@ DownloadResult downloadFirmware(const QUrl &url, const ChunkTaker &sink, const D
     result.errorString = !transfer.whyStopped.isEmpty() ? transfer.whyStopped
                          : curlError[0]                 ? QString::fromLocal8Bit(curlError)
                                                         : QString::fromLatin1(curl_easy_strerror(code));
-    if (result.succeeded()) {
+    if (result.succeeded())
         result.errorString.clear();
-        result.size = transfer.received;
-    }
     return result;
 }

@@ -31,7 +31,6 @@ struct DownloadResult
     QNetworkReply::NetworkError error = QNetworkReply::NoError;
     QString errorString;
     bool storageFailed = false; // the sink refused the bytes; error is then no network's
-    qint64 size = 0; // bytes received, when succeeded
 };
 
 // Bytes received so far, and the whole size when the server announced it (else -1).

@@ -17,7 +17,7 @@ const QString deviceDcimFolder = deviceCardRoot + "DCIM/";
 void runServerCommand(const QString &command)
 {
     // Only the bound matters here: whether the server came up shows in the requests.
-    runProgram(adbProgram, {command}, processTimeoutMs);
+    runProgram(adbProgram, {command});
 }
 }
 
@@ -43,14 +43,18 @@ void adbscanner::getAdbDevice(ASSET_INFORMATION *asset, const QString &modelCode
 
 QByteArray adbscanner::runProcess(const QString &program, const QStringList &arguments)
 {
-    return runProgram(program, arguments, processTimeoutMs).standardOutput;
+    return runProgram(program, arguments).standardOutput;
 }
 
 QByteArray adbscanner::readAdbVersionFile(const QString &modelCode)
 {
     const QString versionFile = CardLayout::onVolume(deviceCardRoot, CardLayout::versionFile(modelCode));
-    return versionFileFromCatOutput(
-        runProcess(adbProgram, {QStringLiteral("shell"), QStringLiteral("cat"), quoteForDeviceShell(versionFile)}));
+    // The same bound as a card's: a file longer than that is no version file, and the
+    // camera reads as one whose version file cannot be read.
+    const ProcessOutcome cat =
+        runProgram(adbProgram, {QStringLiteral("shell"), QStringLiteral("cat"), quoteForDeviceShell(versionFile)},
+                   {processTimeoutMs, maxVersionFileBytes});
+    return cat.outputCut ? QByteArray() : versionFileFromCatOutput(cat.standardOutput);
 }
 
 QString adbscanner::getAdbDestination(const QString &modelCode)

@@ -2,11 +2,6 @@
 
 #include "detection/cardfileread.h"
 
-namespace {
-// A version file is two short lines: nothing past its first 4 KiB is ever needed.
-constexpr qint64 maxVersionFileBytes = 4 * 1024;
-}
-
 QString CardLayout::deviceFolder(const QString &modelCode)
 {
     return "DCIM/100" + modelCode;

@@ -18,6 +18,10 @@ QString updateImage(const QString &modelCode);
 QString onVolume(const QString &volumeRoot, const QString &cardPath);
 }
 
+// A version file is two short lines: nothing past its first 4 KiB is ever needed, by
+// whichever route it is read.
+constexpr qint64 maxVersionFileBytes = 4 * 1024;
+
 // The first 4 KiB of the camera's version file on the volume, or an empty array when
 // it is missing, unreadable, empty or not a regular file (a FIFO, a link, a folder).
 // Why nothing was read is not told: every such card reads as one without a version.

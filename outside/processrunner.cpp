@@ -1,23 +1,57 @@
 #include "outside/processrunner.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 
-ProcessOutcome runProgram(const QString &program, const QStringList &arguments, int timeoutMs)
+namespace {
+// How often the wait looks at the clock while the program is silent.
+constexpr int sliceMs = 100;
+
+// Takes what the program wrote since the last look; false once the bound makes the
+// program end.
+bool takeOutput(QProcess &process, const ProcessLimits &limits, ProcessOutcome &outcome)
+{
+    outcome.standardOutput += process.readAllStandardOutput();
+    if (outcome.standardOutput.size() <= limits.maxOutputBytes)
+        return true;
+    outcome.outputCut = true;
+    if (limits.overflow == ProcessLimits::Overflow::KeepLast) {
+        outcome.standardOutput = outcome.standardOutput.right(int(limits.maxOutputBytes));
+        return true;
+    }
+    outcome.standardOutput.truncate(int(limits.maxOutputBytes));
+    return false;
+}
+}
+
+ProcessOutcome runProgram(const QString &program, const QStringList &arguments, const ProcessLimits &limits,
+                          const StopFlag &stop)
 {
     ProcessOutcome outcome;
     QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice());
+    const QDeadlineTimer deadline(limits.timeoutMs);
     process.start(program, arguments, QIODevice::ReadWrite);
-    outcome.started = process.waitForStarted(timeoutMs);
-    if (outcome.started) {
-        // Nothing is ever typed into these programs; an open pipe could keep one waiting.
-        process.closeWriteChannel();
-        outcome.finished = process.waitForFinished(timeoutMs);
+    outcome.started = process.waitForStarted(int(qMax<qint64>(deadline.remainingTime(), 0)));
+    if (!outcome.started)
+        return outcome;
+    // Nothing is ever typed into these programs; an open pipe could keep one waiting.
+    process.closeWriteChannel();
+    // Read as it comes rather than at the end: QProcess would otherwise keep all of it.
+    bool withinBound = true;
+    while (withinBound && process.state() == QProcess::Running && !deadline.hasExpired() && !stop.isRaised()) {
+        process.waitForReadyRead(int(qMin<qint64>(sliceMs, qMax<qint64>(deadline.remainingTime(), 1))));
+        withinBound = takeOutput(process, limits, outcome);
     }
-    outcome.standardOutput = process.readAllStandardOutput();
+    if (withinBound && process.state() != QProcess::Running) {
+        withinBound = takeOutput(process, limits, outcome);
+        outcome.finished = withinBound;
+    }
     if (outcome.finished) {
         outcome.crashed = process.exitStatus() == QProcess::CrashExit;
         outcome.exitCode = process.exitCode();
     }
-    process.close();
+    process.kill();
+    process.waitForFinished(1000);
     return outcome;
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "outside/stopflag.h"
+
 // How a run of an external program ended. Callers that only want the output take
 // standardOutput; callers that must know whether the program did its job ask succeeded().
 struct ProcessOutcome
@@ -12,6 +14,7 @@ struct ProcessOutcome
     bool started = false;
     bool finished = false; // ended on its own before the time limit
     bool crashed = false;
+    bool outputCut = false; // wrote more than the bound allows
     int exitCode = -1;
 
     bool succeeded() const { return started && finished && !crashed && exitCode == 0; }
@@ -19,6 +22,19 @@ struct ProcessOutcome
 
 constexpr int processTimeoutMs = 30000;
 
-// Runs the program and waits for it at most timeoutMs; a program still running then is
-// killed. Standard error is not read. Safe to call from any thread.
-ProcessOutcome runProgram(const QString &program, const QStringList &arguments, int timeoutMs = processTimeoutMs);
+// What a run may take. Another program's output is outside input: a camera can make
+// `adb shell cat` print without end, so it is never kept whole.
+struct ProcessLimits
+{
+    int timeoutMs = processTimeoutMs;
+    qint64 maxOutputBytes = 64 * 1024;
+    // A reader wants the head and ends the program once it has it; a watcher of a
+    // long run (a push) lets it go on and keeps only the last maxOutputBytes.
+    enum class Overflow { EndProgram, KeepLast } overflow = Overflow::EndProgram;
+};
+
+// Runs the program and waits for it at most limits.timeoutMs; a program still running
+// then, or when stop is raised, is killed. Standard error is thrown away. Safe to call
+// from any thread.
+ProcessOutcome runProgram(const QString &program, const QStringList &arguments, const ProcessLimits &limits = {},
+                          const StopFlag &stop = {});

@@ -12,6 +12,8 @@
 
 namespace {
 constexpr qint64 mebibyte = 1024 * 1024;
+// The end of a push's output says how it went; a progress line per percent stays far below.
+constexpr qint64 pushOutputBytes = 64 * 1024;
 
 bool stageImage(const QString &imagePath, const QString &stagingPath, const PhaseProgress &progress)
 {
@@ -49,7 +51,8 @@ AdbPushOutcome pushImageOverAdb(const AdbPushJob &job, const PhaseProgress &prog
     if (progress)
         progress(UpdatePhase::Pushing, 0, -1);
     const ProcessOutcome push =
-        runProgram(QStringLiteral("adb"), {QStringLiteral("push"), staged, job.deviceFolder}, job.timeoutMs);
+        runProgram(QStringLiteral("adb"), {QStringLiteral("push"), staged, job.deviceFolder},
+                   {job.timeoutMs, pushOutputBytes, ProcessLimits::Overflow::KeepLast});
     // Only a push that ended on its own counts; old adb releases said so with a "100%"
     // progress line rather than a trustworthy exit status.
     const bool endedNormally = push.started && push.finished && !push.crashed;

@@ -36,6 +36,8 @@ private slots:
         QTest::newRow("update folder in other case") << "v2" << "TZ76" << file << "tz76load" << "5.917|ORVA";
         QTest::newRow("path quoted for the device shell")
             << "v2" << injection << QByteArray("1.2\nTALM\n") << "" << "1.2|TALM";
+        // A camera that prints without end must not fill the workstation's memory.
+        QTest::newRow("version file over the bound") << "v2" << "TZ76" << file + "\n" << "TZ76LOAD" << "|";
         QTest::newRow("no device") << "no device" << "TZ76" << file << "TZ76LOAD" << "|";
         QTest::newRow("adb not installed") << "no adb" << "TZ76" << file << "TZ76LOAD" << "|";
     }
@@ -48,6 +50,8 @@ private slots:
         const bool updatable = dcimEntry == "TZ76LOAD" && (adb == "v2" || adb == "legacy");
         FakeAdb fake;
         QVERIFY(!makeCard(fake.cardPath(), modelCode, versionFile, false).isEmpty());
+        if (QTest::currentDataTag() == QLatin1String("version file over the bound"))
+            QVERIFY(QFile::resize(fake.cardPath() + "/DCIM/100TZ76/.version", 64 << 20));
         QVERIFY(dcimEntry.isEmpty() || QDir(fake.cardPath()).mkpath("DCIM/" + dcimEntry));
         fake.set("shell-style", adb.toUtf8());
         fake.attach(adb != "no device");

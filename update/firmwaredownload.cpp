@@ -1,6 +1,7 @@
 #include "update/firmwaredownload.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QThread>
@@ -21,9 +22,12 @@ namespace {
 constexpr long receiveBufferBytes = 512 * 1024;
 constexpr long maxRedirects = 50; // as Qt's manager allows
 
-// The certificates added to Qt's default configuration, as PEM for curl, so that a
-// server Qt trusts for the catalogue is trusted for images too. curl trusts the
-// system's own certificates as Qt does.
+// curl is to trust exactly the roots Qt trusts for the catalogue. Those are the
+// certificates added to Qt's default configuration, handed over as PEM, and the
+// system's: on Windows curl's Schannel reads the system store as Qt does; elsewhere Qt
+// looks a root up by its subject hash in the usual certificate folders, and so does
+// curl when given the same folders as its CA path. A bundle file of curl's own is not
+// asked for: a system may keep only the hashed folder.
 QByteArray addedCertificatesPem()
 {
     QByteArray pem;
@@ -31,6 +35,23 @@ QByteArray addedCertificatesPem()
         pem += certificate.toPem();
     return pem;
 }
+
+#ifndef Q_OS_WIN
+QByteArray systemCertificateFolders()
+{
+    // The folders Qt searches, in its order.
+    static const char *const candidates[] = {"/etc/ssl/certs",        "/usr/lib/ssl/certs", "/usr/share/ssl",
+                                             "/usr/local/ssl",        "/var/ssl/certs",     "/usr/local/ssl/certs",
+                                             "/etc/openssl/certs",    "/opt/openssl/certs", "/etc/ssl",
+                                             "/etc/pki/tls/certs"};
+    QByteArrayList present;
+    for (const char *folder : candidates) {
+        if (QFileInfo(QString::fromLatin1(folder)).isDir())
+            present << folder;
+    }
+    return present.join(':');
+}
+#endif
 
 // Qt's names for the failures, so that the debug log reads the same for every download.
 QNetworkReply::NetworkError errorForStatus(long status)
@@ -197,6 +218,11 @@ DownloadResult downloadFirmware(const QUrl &url, const ChunkTaker &sink, const D
     curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
     if (!certificates.isEmpty())
         curl_easy_setopt(handle, CURLOPT_CAINFO_BLOB, &added);
+#ifndef Q_OS_WIN
+    const QByteArray folders = systemCertificateFolders();
+    curl_easy_setopt(handle, CURLOPT_CAINFO, nullptr);
+    curl_easy_setopt(handle, CURLOPT_CAPATH, folders.isEmpty() ? nullptr : folders.constData());
+#endif
     curl_easy_setopt(handle, CURLOPT_USERAGENT, "Mozilla/5.0"); // what Qt's manager sends
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, receiveBufferBytes);

@@ -36,6 +36,7 @@ bool leftover(const QString &path, int ageSecs = 3600)
 class UpdateTest : public QObject
 {
     Q_OBJECT
+    const QSslConfiguration untouched = QSslConfiguration::defaultConfiguration();
     HttpsServer server;
     QTemporaryDir scratch;
     int cards = 0;
@@ -121,6 +122,8 @@ private slots:
         for (const char *row : {"installed", "lower-case checksum", "leftovers"})
             QTest::newRow(row) << "/fw/TZ4100.bin" << installed << "";
         QTest::newRow("https redirect") << "/fw/moved.bin" << installed << "";
+        // Trusted as Qt trusts it: by subject hash in the system's folder, with no bundle file.
+        QTest::newRow("CA store without a bundle file") << "/fw/TZ4100.bin" << installed << "";
         QTest::newRow("up to date") << "/fw/TZ4100.bin" << upToDate << "";
         QTest::newRow("no link") << "" << "The required link is not populated." + persists << "^Failure";
         QTest::newRow("HTTP error") << "/fw/gone.bin" << unreachable << failed.arg("", "ContentNotFoundError");
@@ -177,6 +180,17 @@ private slots:
             QVERIFY(remountCard(root, true));
         const QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
         const auto trustAgain = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(trusted); });
+        if (situation == "CA store without a bundle file") {
+            const QString store = scratch.filePath("ca-store");
+            QVERIFY(QDir().mkpath(store) && QFile::copy(VEK_TEST_SUPPORT_DIR "/certs/test-server.crt", store + "/test.pem"));
+            QVERIFY(QFile::link("test.pem", store + "/17615282.0")); // openssl x509 -subject_hash
+            QVERIFY(::mount(QFile::encodeName(store).constData(), "/etc/ssl/certs", nullptr, MS_BIND, nullptr) == 0);
+            QSslConfiguration::setDefaultConfiguration(untouched);
+        }
+        const auto storeBack = qScopeGuard([&] {
+            if (situation == "CA store without a bundle file")
+                ::umount2("/etc/ssl/certs", MNT_DETACH);
+        });
         if (situation == "certificate not trusted") {
             QSslConfiguration systemRootsOnly = trusted;
             systemRootsOnly.setCaCertificates({});

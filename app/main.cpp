@@ -1,6 +1,10 @@
 #include "app/mainwindow.h"
+#include "outside/programidentity.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -16,7 +20,32 @@ int main(int argc, char *argv[])
     // where Qt 6's does.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication application(argc, argv);
-    MainWindow window;
+    setProgramIdentity();
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Updates the firmware of VEK cameras plugged in by USB, from the maker's server, a mirror "
+                       "of it, or a folder that vek-updater-cli fetch filled."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption sourceOption(QStringLiteral("source"),
+                                          QStringLiteral("Take the catalogue and the images from DIR, or from the "
+                                                         "https address of a mirror, instead of the maker's server."),
+                                          QStringLiteral("DIR|URL"));
+    parser.addOption(sourceOption);
+    parser.process(application);
+    FirmwareSource source;
+    if (parser.isSet(sourceOption)) {
+        QString why;
+        const std::optional<FirmwareSource> given = FirmwareSource::fromArgument(parser.value(sourceOption), &why);
+        if (!given) {
+            std::fprintf(stderr, "vek-updater: --source: %s\n", qPrintable(why));
+            return 64;
+        }
+        source = *given;
+    }
+
+    MainWindow window(nullptr, source);
     window.init();
     window.show();
     return application.exec();

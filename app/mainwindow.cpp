@@ -1,49 +1,61 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "detection/adbscanner.h"
-#include "detection/storagevolumesource.h"
-#include "app/adbrouting.h"
-#include "update/firmwarecache.h"
+#include "app/boxqueue.h"
+#include "app/camerarows.h"
+#include "station/updatestation.h"
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QMessageBox>
-#include <QPixmap>
-#include <QThread>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace {
-const QString builtInBaseUrl = QStringLiteral(VEK_BASE_URL);
 const QString bannerBrand = QStringLiteral("ORVA");
+constexpr int pollIntervalMs = 1000;
 }
 
-MainWindow::MainWindow(QWidget *parent, const QString &baseAddress, const InstallLimits &limits)
-    : QMainWindow(parent), limits(limits)
+MainWindow::MainWindow(QWidget *parent, const FirmwareSource &source, const InstallLimits &limits)
+    : QMainWindow(parent),
+      ui(new Ui::MainWindow),
+      station(std::make_unique<UpdateStation>(UpdateStation::Options{source, limits, {}})),
+      attachedDevices(station->cameras()),
+      baseUrl(source.address()),
+      configUrl(source.catalogueLocation())
 {
-    workerThread = new QThread;
-    scanner = new adbscanner;
-    ui = new Ui::MainWindow;
-    baseUrl = baseAddress.isEmpty() ? builtInBaseUrl : baseAddress;
-    configUrl = baseUrl + "/" + "vek-updater-config.txt";
-    volumeSource = std::make_unique<StorageVolumeSource>();
-    adbRouting = std::make_unique<AdbRouting>();
-    firmwareCache = std::make_unique<FirmwareCache>();
     ui->setupUi(this);
+    rows = std::make_unique<CameraRows>(ui->lw_DeviceView);
+    boxes = new BoxQueue(this);
+    // Enter on the selected row does what a double-click does.
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto *enter = new QShortcut(QKeySequence(key), ui->lw_DeviceView);
+        enter->setContext(Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this,
+                [this] { on_lw_DeviceView_doubleClicked(ui->lw_DeviceView->currentIndex()); });
+    }
+    connect(&attachedDevices, &CameraRegistry::cameraAttached, this, &MainWindow::refreshDeviceView);
+    connect(&attachedDevices, &CameraRegistry::cameraChanged, this, &MainWindow::refreshDeviceView);
+    connect(&attachedDevices, &CameraRegistry::cameraDetached, this, &MainWindow::refreshDeviceView);
+    connect(&attachedDevices, &CameraRegistry::detectionError, this, &MainWindow::handleDetection);
+    UpdateQueue &updates = station->updates();
+    connect(&updates, &UpdateQueue::started, this, &MainWindow::takeStarted);
+    connect(&updates, &UpdateQueue::progressed, this, &MainWindow::takeProgress);
+    connect(&updates, &UpdateQueue::finished, this, &MainWindow::takeFinished);
+    connect(&updates, &UpdateQueue::finishedInOrder, this, &MainWindow::takeFinishedInOrder);
 }
 
 MainWindow::~MainWindow()
 {
-    stopPollCycle();
+    delete pollTimer;
     delete ui;
-    // The worker has finished by now, so no one can still refer to a record.
-    qDeleteAll(assets);
 }
 
 void MainWindow::init()
 {
     qRegisterMetaType<ASSET_INFORMATION>("ASSET_INFORMATION");
-    qRegisterMetaType<ASSET_INFORMATION *>("ASSET_INFORMATION*");
-    qRegisterMetaType<AdbReading>("AdbReading");
+    qRegisterMetaType<AttachedCamera>("AttachedCamera");
 
     ui->lw_DeviceView->setIconSize(QSize(96, 96));
     // Rows are 100 pixels high: by rows, one wheel notch skipped two of them.
@@ -52,6 +64,7 @@ void MainWindow::init()
     // smoothly to fit keeping the aspect ratio.
     const QIcon banner(":/" + bannerBrand + "_Banner.png");
     ui->lbl_brandlogo->setPixmap(banner.pixmap(QSize(237, 55)));
+    showSource();
 
     if (!getFirmwareVersions()) {
         QMessageBox::critical(this, "No Internet Connection",
@@ -61,4 +74,37 @@ void MainWindow::init()
                               QMessageBox::Ok);
     }
     startPollCycle();
+}
+
+bool MainWindow::getFirmwareVersions()
+{
+    const bool loaded = station->loadCatalogue();
+    assets = station->catalogue().entries;
+    return loaded;
+}
+
+void MainWindow::startPollCycle()
+{
+    pollTimer = new QTimer(this);
+    pollTimer->setInterval(pollIntervalMs);
+    connect(pollTimer, SIGNAL(timeout()), this, SLOT(getAttachedDeviceTZList()));
+    pollTimer->start();
+}
+
+void MainWindow::getAttachedDeviceTZList()
+{
+    station->poll();
+}
+
+void MainWindow::showSource()
+{
+    // The form's version label stays as it is; a source other than the maker's server
+    // is told beside it, in the window's status line.
+    if (station->source().isBuiltIn())
+        return;
+    const QString where = station->source().isFolder() ? tr("Firmware from the folder %1")
+                                                       : tr("Firmware from the mirror %1");
+    statusBar()->showMessage(where.arg(station->source().address()));
+    // Below the form, which keeps its size and layout.
+    resize(width(), height() + statusBar()->sizeHint().height());
 }

@@ -53,3 +53,14 @@ ASSET_INFORMATION makeAsset(const QString &key, const QJsonObject &entry)
     asset.Brand = entry.value(QLatin1String("Brand")).toString();
     return asset;
 }
+
+std::optional<QVector<ASSET_INFORMATION>> catalogueEntries(const QByteArray &body)
+{
+    const CatalogueContents contents = parseCatalogue(body);
+    if (!contents.hasMembers)
+        return std::nullopt;
+    QVector<ASSET_INFORMATION> entries;
+    for (const CatalogueEntry &entry : contents.entries)
+        entries.append(makeAsset(entry.key, entry.entry));
+    return entries;
+}

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVector>
 
+#include <optional>
+
 // The catalogue file is a JSON object whose members (in ascending key order, the first
 // one never read) map a model name to one entry object or to an array of them.
 struct CatalogueEntry
@@ -27,5 +29,9 @@ QByteArray catalogueText(const QByteArray &body);
 
 CatalogueContents parseCatalogue(const QByteArray &body);
 
-// The record for one entry: catalogue fields filled, detection fields at rest.
+// The record for one entry.
 ASSET_INFORMATION makeAsset(const QString &key, const QJsonObject &entry);
+
+// Every entry of a catalogue body, in catalogue order; nullopt when the body holds no
+// JSON object with at least one member.
+std::optional<QVector<ASSET_INFORMATION>> catalogueEntries(const QByteArray &body);

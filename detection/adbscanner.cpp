@@ -1,7 +1,6 @@
 #include "detection/adbscanner.h"
 
 #include "detection/adbanswers.h"
-#include "outside/processrunner.h"
 #include "detection/shellquote.h"
 #include "detection/versionfile.h"
 #include "detection/versionfileparser.h"
@@ -11,58 +10,91 @@
 namespace {
 const QString adbProgram = QStringLiteral("adb");
 // The card as the camera's own file system mounts it.
-const QString deviceCardRoot = QStringLiteral("/mnt/SDCARD/");
-const QString deviceDcimFolder = deviceCardRoot + "DCIM/";
+const QString deviceDcimFolder = adbCardRoot + "DCIM/";
+// A DCIM folder of a few thousand entries.
+constexpr qint64 maxListingBytes = 256 * 1024;
+}
 
-void runServerCommand(const QString &command)
+adbscanner::adbscanner(QVector<ASSET_INFORMATION> entries, StopFlag stop) : entries(std::move(entries)), stop(std::move(stop))
+{
+}
+
+void adbscanner::runServerCommand(const QString &command, int timeoutMs, const StopFlag &stop)
 {
     // Only the bound matters here: whether the server came up shows in the requests.
-    runProgram(adbProgram, {command});
-}
-}
-
-adbscanner::adbscanner()
-{
-    runServerCommand(QStringLiteral("start-server"));
+    runProgram(adbProgram, {command}, {timeoutMs}, stop);
 }
 
-adbscanner::~adbscanner()
+AdbPass adbscanner::scan(const QStringList &alreadyRead)
 {
-    runServerCommand(QStringLiteral("kill-server"));
+    AdbPass pass;
+    const ProcessOutcome devices = runProcess({QStringLiteral("devices")});
+    // An adb that is not installed has no devices; one that hangs or breaks off tells
+    // nothing, and the cameras stay as they were.
+    pass.answered = !devices.started || (devices.finished && !devices.outputCut);
+    if (!pass.answered)
+        return pass;
+    pass.serials = readySerials(devices.standardOutput);
+    for (const QString &serial : qAsConst(pass.serials)) {
+        if (!alreadyRead.contains(serial) && !stop.isRaised())
+            pass.readings.insert(serial, getAdbDevice(serial));
+    }
+    return pass;
 }
 
-void adbscanner::getAdbDevice(ASSET_INFORMATION *asset, const QString &modelCode)
+QVector<AttachedCamera> adbscanner::getAdbDevice(const QString &serial)
 {
-    const QByteArray versionFile = readAdbVersionFile(modelCode);
-    AdbReading reading;
-    reading.updatePath = getAdbDestination(modelCode);
-    reading.version = VersionFileParser::instance()->getVersion(versionFile);
-    reading.brand = VersionFileParser::instance()->getBrand(versionFile);
-    emit resultReady(asset, reading);
+    QVector<AttachedCamera> cameras;
+    const ProcessOutcome listed =
+        runProcess({"-s", serial, QStringLiteral("shell"), QStringLiteral("ls"), quoteForDeviceShell(deviceDcimFolder)},
+                   {processTimeoutMs, maxListingBytes});
+    const QByteArray listing = listed.outputCut ? QByteArray() : listed.standardOutput;
+    QHash<QString, QByteArray> versionFiles; // one read per model code, whatever its brands
+    for (int index = 0; index < entries.size(); ++index) {
+        const ASSET_INFORMATION &entry = entries.at(index);
+        const QString code = entry.Model_Code;
+        if (!entry.ADB_Device || !listingHasEntry(listing, CardLayout::deviceFolderName(code))
+            || !listingHasEntry(listing, CardLayout::updateFolderName(code)))
+            continue;
+        if (!versionFiles.contains(code))
+            versionFiles.insert(code, readAdbVersionFile(serial, code));
+        const QByteArray versionFile = versionFiles.value(code);
+        const QString brand = VersionFileParser::instance()->getBrand(versionFile);
+        // A camera of another brand's entry of this model is not this entry's camera.
+        if (!brandMatches(entry.Brand, brand))
+            continue;
+        AttachedCamera camera;
+        camera.entry = entry;
+        camera.entryIndex = index;
+        camera.route = CameraRoute::Adb;
+        camera.location = serial;
+        camera.Device_Version = VersionFileParser::instance()->getVersion(versionFile);
+        camera.Device_Brand = brand;
+        camera.Update_Path = getAdbDestination(code);
+        cameras.append(camera);
+    }
+    return cameras;
 }
 
-QByteArray adbscanner::runProcess(const QString &program, const QStringList &arguments)
+ProcessOutcome adbscanner::runProcess(const QStringList &arguments, const ProcessLimits &limits)
 {
-    return runProgram(program, arguments).standardOutput;
+    return runProgram(adbProgram, arguments, limits, stop);
 }
 
-QByteArray adbscanner::readAdbVersionFile(const QString &modelCode)
+QByteArray adbscanner::readAdbVersionFile(const QString &serial, const QString &modelCode)
 {
-    const QString versionFile = CardLayout::onVolume(deviceCardRoot, CardLayout::versionFile(modelCode));
+    const QString versionFile = CardLayout::onVolume(adbCardRoot, CardLayout::versionFile(modelCode));
     // The same bound as a card's: a file longer than that is no version file, and the
     // camera reads as one whose version file cannot be read.
     const ProcessOutcome cat =
-        runProgram(adbProgram, {QStringLiteral("shell"), QStringLiteral("cat"), quoteForDeviceShell(versionFile)},
+        runProcess({"-s", serial, QStringLiteral("shell"), QStringLiteral("cat"), quoteForDeviceShell(versionFile)},
                    {processTimeoutMs, maxVersionFileBytes});
     return cat.outputCut ? QByteArray() : versionFileFromCatOutput(cat.standardOutput);
 }
 
-QString adbscanner::getAdbDestination(const QString &modelCode)
+QString adbscanner::getAdbDestination(const QString &modelCode) const
 {
-    // The image is staged in the process's working directory as it is now, and
-    // pushed from there into the device's update folder.
-    const QString stagingPath = QDir::currentPath() + "/" + modelCode + "UPDT.BIN";
-    const QByteArray listing = runProcess(
-        adbProgram, {QStringLiteral("shell"), QStringLiteral("ls"), quoteForDeviceShell(deviceDcimFolder)});
-    return listingHasUpdateFolder(listing, modelCode) ? stagingPath : QString();
+    // The image is staged in the process's working directory as it is now, and pushed
+    // from there into the camera's update folder.
+    return QDir::currentPath() + "/" + CardLayout::updateImageName(modelCode);
 }

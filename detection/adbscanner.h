@@ -1,37 +1,49 @@
 #pragma once
 
 #include "catalogue/assetinformation.h"
-#include "detection/adbreading.h"
+#include "detection/attachedcamera.h"
+#include "outside/processrunner.h"
+#include "outside/stopflag.h"
 
-#include <QByteArray>
-#include <QObject>
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
-// Asks a camera attached over USB debugging, through the `adb` tool, for its version
-// file and whether its update folder exists. Lives in a worker thread of its own and
-// serves one request at a time, because every request blocks on two `adb` runs.
-//
-// A request names its record only so that the answer can be matched to it: the record
-// belongs to the GUI thread and is never touched here. What the query needs comes by
-// value (the model code) and what it found goes back by value (the reading).
-class adbscanner : public QObject
+// The card as a camera's own file system mounts it.
+inline const QString adbCardRoot = QStringLiteral("/mnt/SDCARD/");
+
+// What one adb pass learnt: the serials attached now, and the cameras of the serials
+// that were read in this pass.
+struct AdbPass
 {
-    Q_OBJECT
+    bool answered = false; // adb listed its devices (an adb that is not there lists none)
+    QStringList serials;
+    QHash<QString, QVector<AttachedCamera>> readings;
+};
+
+// Asks the adb tool about cameras attached over USB debugging. Every command names the
+// device it is for (-s SERIAL), waits at most its time limit, and ends at once when the
+// stop is raised. Blocks on adb; meant for a background thread.
+class adbscanner
+{
 public:
-    // Starts the adb server and waits for it (bounded), so the first request finds it up.
-    adbscanner();
-    // Stops the adb server; the owner destroys the scanner only when it serves nothing.
-    ~adbscanner() override;
+    adbscanner(QVector<ASSET_INFORMATION> entries, StopFlag stop);
 
-signals:
-    void resultReady(ASSET_INFORMATION *result, const AdbReading &reading);
+    // Lists the ready devices and reads each serial not in alreadyRead.
+    AdbPass scan(const QStringList &alreadyRead);
+    // The cameras of the catalogue's adb models that the device shows; one whose
+    // version file cannot be read comes without a version.
+    QVector<AttachedCamera> getAdbDevice(const QString &serial);
 
-public slots:
-    void getAdbDevice(ASSET_INFORMATION *asset, const QString &modelCode);
+    // adb's server: "start-server" or "kill-server".
+    static void runServerCommand(const QString &command, int timeoutMs, const StopFlag &stop);
 
 private:
-    QByteArray runProcess(const QString &program, const QStringList &arguments);
-    QByteArray readAdbVersionFile(const QString &modelCode);
-    QString getAdbDestination(const QString &modelCode);
+    ProcessOutcome runProcess(const QStringList &arguments, const ProcessLimits &limits = {});
+    QByteArray readAdbVersionFile(const QString &serial, const QString &modelCode);
+    QString getAdbDestination(const QString &modelCode) const;
+
+    QVector<ASSET_INFORMATION> entries;
+    StopFlag stop;
 };

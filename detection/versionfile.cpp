@@ -2,9 +2,33 @@
 
 #include "detection/cardfileread.h"
 
+namespace {
+const QString dcim = QStringLiteral("DCIM/");
+}
+
+QString CardLayout::deviceFolderName(const QString &modelCode)
+{
+    return "100" + modelCode;
+}
+
+QString CardLayout::updateFolderName(const QString &modelCode)
+{
+    return modelCode + "LOAD";
+}
+
+QString CardLayout::updateImageName(const QString &modelCode)
+{
+    return modelCode + "UPDT.BIN";
+}
+
 QString CardLayout::deviceFolder(const QString &modelCode)
 {
-    return "DCIM/100" + modelCode;
+    return dcim + deviceFolderName(modelCode);
+}
+
+QString CardLayout::updateFolder(const QString &modelCode)
+{
+    return dcim + updateFolderName(modelCode);
 }
 
 QString CardLayout::versionFile(const QString &modelCode)
@@ -14,7 +38,7 @@ QString CardLayout::versionFile(const QString &modelCode)
 
 QString CardLayout::updateImage(const QString &modelCode)
 {
-    return "DCIM/" + modelCode + "LOAD/" + modelCode + "UPDT.BIN";
+    return updateFolder(modelCode) + '/' + updateImageName(modelCode);
 }
 
 QString CardLayout::onVolume(const QString &volumeRoot, const QString &cardPath)

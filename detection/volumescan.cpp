@@ -3,35 +3,31 @@
 #include "detection/versionfile.h"
 #include "detection/versionfileparser.h"
 
-#include <QFile>
-
-namespace {
-bool mayHoldCamera(const MountedVolume &volume)
-{
-    return volume.valid && volume.ready && !volume.readOnly;
-}
-}
-
-VolumeScanResult scanVolumesForCamera(const QVector<MountedVolume> &volumes, const QString &modelCode,
-                                      const QString &catalogueBrand, const VersionFileReader &readVersionFile)
+QVector<AttachedCamera> camerasOnVolumes(const QVector<ProbedVolume> &volumes, const QVector<ASSET_INFORMATION> &entries)
 {
     const VersionFileParser *parser = VersionFileParser::instance();
-    VolumeScanResult found;
-    for (const MountedVolume &volume : volumes) {
-        if (!mayHoldCamera(volume))
+    QVector<AttachedCamera> cameras;
+    for (const ProbedVolume &volume : volumes) {
+        if (!volume.mayHoldCamera)
             continue;
-        // Anything of the folder's name will do: cameras are not told apart from a file.
-        if (!QFile::exists(CardLayout::onVolume(volume.rootPath, CardLayout::deviceFolder(modelCode))))
-            continue;
-        const QByteArray versionFile = readVersionFile(volume.rootPath);
-        const QString cardBrand = parser->getBrand(versionFile);
-        if (!brandMatches(catalogueBrand, cardBrand))
-            continue;
-        // No break: with two cards of one model, the later volume stands.
-        found.attached = true;
-        found.version = parser->getVersion(versionFile);
-        found.brand = cardBrand;
-        found.updatePath = CardLayout::onVolume(volume.rootPath, CardLayout::updateImage(modelCode));
+        for (const CardFolder &folder : volume.folders) {
+            for (int index = 0; index < entries.size(); ++index) {
+                const ASSET_INFORMATION &entry = entries.at(index);
+                const QString brand = parser->getBrand(folder.versionFile);
+                if (entry.Model_Code != folder.modelCode || !brandMatches(entry.Brand, brand))
+                    continue;
+                AttachedCamera camera;
+                camera.entry = entry;
+                camera.entryIndex = index;
+                camera.route = CameraRoute::Card;
+                camera.location = volume.rootPath;
+                camera.volumeIdentity = volume.identity;
+                camera.Device_Version = parser->getVersion(folder.versionFile);
+                camera.Device_Brand = brand;
+                camera.Update_Path = CardLayout::onVolume(volume.rootPath, CardLayout::updateImage(entry.Model_Code));
+                cameras.append(camera);
+            }
+        }
     }
-    return found;
+    return cameras;
 }

@@ -28,6 +28,8 @@ ProcessOutcome runProgram(const QString &program, const QStringList &arguments, 
                           const StopFlag &stop)
 {
     ProcessOutcome outcome;
+    if (stop.isRaised())
+        return outcome;
     QProcess process;
     process.setStandardErrorFile(QProcess::nullDevice());
     const QDeadlineTimer deadline(limits.timeoutMs);
@@ -51,7 +53,11 @@ ProcessOutcome runProgram(const QString &program, const QStringList &arguments, 
         outcome.crashed = process.exitStatus() == QProcess::CrashExit;
         outcome.exitCode = process.exitCode();
     }
-    process.kill();
-    process.waitForFinished(1000);
+    // Asked first, so that a program cut short (a push) can clean up after itself.
+    process.terminate();
+    if (!process.waitForFinished(1000)) {
+        process.kill();
+        process.waitForFinished(1000);
+    }
     return outcome;
 }

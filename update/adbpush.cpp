@@ -1,8 +1,8 @@
 #include "update/adbpush.h"
 
-#include "outside/textbeforenul.h"
-#include "update/chunkedread.h"
 #include "outside/processrunner.h"
+#include "outside/textbeforenul.h"
+#include "update/sha256.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,22 +14,6 @@ namespace {
 constexpr qint64 mebibyte = 1024 * 1024;
 // The end of a push's output says how it went; a progress line per percent stays far below.
 constexpr qint64 pushOutputBytes = 64 * 1024;
-
-bool stageImage(const QString &imagePath, const QString &stagingPath, const PhaseProgress &progress)
-{
-    QFile image(imagePath);
-    QFile staging(stagingPath);
-    if (!image.open(QIODevice::ReadOnly) || !staging.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const qint64 imageSize = image.size();
-    const ChunkedRead copied = readInChunks(
-        image, [&staging](const char *data, qint64 size) { return staging.write(data, size) == size; },
-        [&](qint64 written) {
-            if (progress)
-                progress(UpdatePhase::Writing, written, imageSize);
-        });
-    return copied.complete() && staging.flush() && copied.bytes == imageSize;
-}
 }
 
 int AdbPushTimeLimit::forImage(qint64 imageBytes) const
@@ -38,25 +22,60 @@ int AdbPushTimeLimit::forImage(qint64 imageBytes) const
     return int(qMin<qint64>(baseMs + startedMiBs * perMiBMs, std::numeric_limits<int>::max()));
 }
 
-AdbPushOutcome pushImageOverAdb(const AdbPushJob &job, const PhaseProgress &progress)
+struct AdbStaging::Files
 {
-    if (job.stagingPath.isEmpty())
-        return AdbPushOutcome::StagingNotWritable;
-    // adb names the file on the camera after the local one, so the folder is what
-    // keeps the pushes of two updates apart; it goes with everything in it.
-    QTemporaryDir folder(job.stagingPath + QStringLiteral(".XXXXXX"));
-    const QString staged = folder.filePath(QFileInfo(job.stagingPath).fileName());
-    if (!folder.isValid() || !stageImage(job.imagePath, staged, progress))
-        return AdbPushOutcome::StagingNotWritable;
-    if (progress)
-        progress(UpdatePhase::Pushing, 0, -1);
+    explicit Files(const QString &stagingPath)
+        : folder(stagingPath + QStringLiteral(".XXXXXX")), file(folder.filePath(QFileInfo(stagingPath).fileName()))
+    {
+    }
+    QTemporaryDir folder;
+    QFile file;
+    std::unique_ptr<Sha256> hash = std::make_unique<Sha256>();
+    qint64 written = 0;
+    bool good = false;
+};
+
+AdbStaging::AdbStaging(const QString &stagingPath) : files(std::make_unique<Files>(stagingPath))
+{
+    files->good = !stagingPath.isEmpty() && files->folder.isValid() && files->file.open(QIODevice::WriteOnly);
+}
+
+AdbStaging::~AdbStaging() = default;
+
+bool AdbStaging::take(const char *data, qint64 size)
+{
+    files->good = files->good && files->file.write(data, size) == size;
+    files->hash->addData(data, size);
+    files->written += size;
+    return files->good;
+}
+
+bool AdbStaging::restart()
+{
+    files->hash = std::make_unique<Sha256>();
+    files->written = 0;
+    files->good = files->good && files->file.resize(0) && files->file.seek(0);
+    return files->good;
+}
+
+QString AdbStaging::finish(const QByteArray &digest)
+{
+    // A full disk shows at the flush as often as at a write: the file must hold every
+    // byte, or a truncated image would be pushed.
+    if (!files->good || !files->file.flush() || files->file.size() != files->written || files->hash->result() != digest)
+        return QString();
+    files->file.close();
+    return files->file.fileName();
+}
+
+bool pushStagedImage(const QString &serial, const QString &stagedImage, const QString &deviceFolder, int timeoutMs,
+                     const StopFlag &stop)
+{
     const ProcessOutcome push =
-        runProgram(QStringLiteral("adb"), {QStringLiteral("push"), staged, job.deviceFolder},
-                   {job.timeoutMs, pushOutputBytes, ProcessLimits::Overflow::KeepLast});
+        runProgram(QStringLiteral("adb"), {QStringLiteral("-s"), serial, QStringLiteral("push"), stagedImage, deviceFolder},
+                   {timeoutMs, pushOutputBytes, ProcessLimits::Overflow::KeepLast}, stop);
     // Only a push that ended on its own counts; old adb releases said so with a "100%"
     // progress line rather than a trustworthy exit status.
     const bool endedNormally = push.started && push.finished && !push.crashed;
-    const bool confirmed = endedNormally
-                           && (push.exitCode == 0 || textBeforeNul(push.standardOutput).contains(QLatin1String("100%")));
-    return confirmed ? AdbPushOutcome::Pushed : AdbPushOutcome::PushNotConfirmed;
+    return endedNormally && (push.exitCode == 0 || textBeforeNul(push.standardOutput).contains(QLatin1String("100%")));
 }

@@ -1,8 +1,11 @@
 #pragma once
 
-#include "update/updatephase.h"
+#include "outside/stopflag.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 // How long a push may run before it is ended and counted as failed. A slow USB link
 // needs longer for a larger image, so the bound grows with the image's size.
@@ -14,24 +17,32 @@ struct AdbPushTimeLimit
     int forImage(qint64 imageBytes) const;
 };
 
-struct AdbPushJob
+// The image staged under the name the camera looks for, {code}UPDT.BIN, in a folder of
+// its own beside the camera's staging path (adb names the file on the camera after the
+// local one, so the folder is what keeps two pushes apart). The folder goes with the
+// object, whatever happened.
+class AdbStaging
 {
-    QString imagePath;    // a verified image on the workstation
-    QString stagingPath;  // {code}UPDT.BIN in the working directory: adb keeps the name
-    QString deviceFolder; // /mnt/SDCARD/DCIM/{code}LOAD
-    int timeoutMs = AdbPushTimeLimit().baseMs;
+public:
+    explicit AdbStaging(const QString &stagingPath);
+    ~AdbStaging();
+    AdbStaging(const AdbStaging &) = delete;
+    AdbStaging &operator=(const AdbStaging &) = delete;
+
+    // Appends the next piece; false once the workstation refused one.
+    bool take(const char *data, qint64 size);
+    // Empties the file, to take the image anew from its start.
+    bool restart();
+    // The staged file when it holds, flushed, exactly the image of that digest.
+    QString finish(const QByteArray &digest);
+
+private:
+    struct Files;
+    std::unique_ptr<Files> files;
 };
 
-enum class AdbPushOutcome
-{
-    Pushed,
-    StagingNotWritable,
-    PushNotConfirmed,
-};
-
-// Stages the image under the name the camera looks for, in a folder of its own beside
-// the staging path, so that two pushes never share a file; pushes it with `adb push`
-// and removes the folder whatever happened. The push counts as done when adb ends
-// normally with status 0, or when it printed "100%" (older tools report so).
-// Blocks for up to the job's time limit; meant for a worker thread.
-AdbPushOutcome pushImageOverAdb(const AdbPushJob &job, const PhaseProgress &progress = {});
+// Pushes the staged image into the camera's update folder with `adb -s SERIAL push`.
+// Done when adb ends normally with status 0, or when it printed "100%" (older tools
+// report so). A push still running at its time limit, or on stop, is cut. Blocks.
+bool pushStagedImage(const QString &serial, const QString &stagedImage, const QString &deviceFolder, int timeoutMs,
+                     const StopFlag &stop);

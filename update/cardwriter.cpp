@@ -1,6 +1,6 @@
 #include "update/cardwriter.h"
 
-#include "update/chunkedread.h"
+#include "detection/mounttable.h"
 #include "update/filesync.h"
 
 #include <QDateTime>
@@ -70,9 +70,18 @@ struct CardImageWriter::Temporary
     bool kept = false;
 };
 
-CardImageWriter::CardImageWriter(const CardDestination &destination)
-    : destinationPath(destinationOnCard(destination))
+bool isCardStillMounted(const CardDestination &destination)
 {
+    return destination.volumeIdentity.isEmpty() || mountIdentityAt(destination.cardRoot) == destination.volumeIdentity;
+}
+
+CardImageWriter::CardImageWriter(const CardDestination &destination)
+    : destinationPath(destinationOnCard(destination)), destination(destination)
+{
+    if (!isCardStillMounted(destination)) {
+        failure = QStringLiteral("another card is mounted where the camera was found");
+        return;
+    }
     if (destinationPath.isEmpty()) {
         failure = QStringLiteral("the update folder is not on the card");
         return;
@@ -106,10 +115,12 @@ bool CardImageWriter::take(const char *data, qint64 size)
     return true;
 }
 
-CardWriteResult CardImageWriter::finish(const QByteArray &digest, const PhaseProgress &progress)
+CardWriteResult CardImageWriter::finish(const QByteArray &digest, const StopFlag &stop, const PhaseProgress &progress)
 {
     if (failed())
         return {false, failure};
+    if (stop.isRaised())
+        return {false, QStringLiteral("stopped")};
     if (progress)
         progress(UpdatePhase::Writing, written, written);
     if (!flushFileToMedium(temporary->file))
@@ -117,7 +128,7 @@ CardWriteResult CardImageWriter::finish(const QByteArray &digest, const PhasePro
     const QString temporaryPath = temporary->file.fileName();
     temporary->file.close();
 
-    const FileDigest readBack = digestFromMedium(temporaryPath, [&](qint64 done) {
+    const FileDigest readBack = digestFromMedium(temporaryPath, stop, [&](qint64 done) {
         if (progress)
             progress(UpdatePhase::VerifyingCard, done, written);
     });
@@ -126,41 +137,15 @@ CardWriteResult CardImageWriter::finish(const QByteArray &digest, const PhasePro
     if (readBack.size != written || readBack.digest != digest)
         return {false, QStringLiteral("the card returned other bytes than were written")};
 
+    // A card that hung here may answer again long after the update was given up, and
+    // a card swapped meanwhile is another camera: either way, nothing goes live.
+    if (stop.isRaised())
+        return {false, QStringLiteral("stopped")};
+    if (!isCardStillMounted(destination))
+        return {false, QStringLiteral("another card is mounted where the camera was found")};
     if (!replaceFileAtomically(temporaryPath, destinationPath))
         return {false, QStringLiteral("cannot rename the image into place")};
     temporary->kept = true;
     flushFolderToMedium(QFileInfo(destinationPath).absolutePath());
     return {true, QString()};
-}
-
-CardWriteResult writeImageToCard(const QString &imagePath, const CardDestination &destination,
-                                 const QByteArray &digest, const PhaseProgress &progress)
-{
-    CardImageWriter card(destination);
-    if (card.failed())
-        return card.finish(digest);
-    QFile image(imagePath);
-    if (!image.open(QIODevice::ReadOnly))
-        return {false, "cannot open the image: " + image.errorString()};
-    const qint64 imageSize = image.size();
-    const ChunkedRead copied = readInChunks(
-        image, [&card](const char *data, qint64 size) { return card.take(data, size); },
-        [&](qint64 done) {
-            if (progress)
-                progress(UpdatePhase::Writing, done, imageSize);
-        });
-    switch (copied.end) {
-    case ChunkedRead::End::Complete:
-        break;
-    case ChunkedRead::End::ReadFailed:
-        return {false, "cannot read the image: " + image.errorString()};
-    case ChunkedRead::End::Refused:
-        return card.finish(digest);
-    case ChunkedRead::End::Interrupted:
-        // The window was closed under a slow card: leave the old image as it is.
-        return {false, QStringLiteral("abandoned: the updater is closing")};
-    }
-    if (copied.bytes != imageSize)
-        return {false, QStringLiteral("the image changed size while it was copied")};
-    return card.finish(digest, progress);
 }

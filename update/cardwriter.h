@@ -1,5 +1,6 @@
 #pragma once
 
+#include "outside/stopflag.h"
 #include "update/updatephase.h"
 
 #include <QByteArray>
@@ -12,7 +13,13 @@ struct CardDestination
 {
     QString imagePath; // {code}UPDT.BIN in the card's update folder
     QString cardRoot;  // the card's root; the update folder must lie on the card below it
+    // What was mounted at the root when the camera was found (see mountIdentityAt); the
+    // image goes nowhere once another volume is there. Empty: not checked.
+    QString volumeIdentity;
 };
+
+// Whether the volume the camera was found on is still the one mounted at its root.
+bool isCardStillMounted(const CardDestination &destination);
 
 struct CardWriteResult
 {
@@ -25,7 +32,8 @@ struct CardWriteResult
 // the card and compared, and only then renamed over any existing image. Until then,
 // and on any failure, the temporary file goes when the writer goes, and an existing
 // image stays as it was. An update folder that is a symbolic link, or that leads off
-// the card by any other way, is refused before anything is written or removed.
+// the card by any other way, is refused before anything is written or removed; so is a
+// card that is no longer the one the camera was found on.
 //
 // The bytes come in pieces, so that a card can take an image while it downloads.
 // Blocks on the card; meant for a worker thread.
@@ -41,19 +49,16 @@ public:
     bool take(const char *data, qint64 size);
 
     // Flushes what was taken, reads it back and, when it hashes to digest, puts it in
-    // place. Call once, after the last piece.
-    CardWriteResult finish(const QByteArray &digest, const PhaseProgress &progress = {});
+    // place, unless the stop was raised first. Call once, after the last piece.
+    CardWriteResult finish(const QByteArray &digest, const StopFlag &stop, const PhaseProgress &progress = {});
 
     bool failed() const { return !failure.isEmpty(); }
 
 private:
     struct Temporary;
     QString destinationPath;
+    CardDestination destination;
     std::unique_ptr<Temporary> temporary;
     qint64 written = 0, startedToMedium = 0;
     QString failure;
 };
-
-// The image file at imagePath, with the given digest, written through a CardImageWriter.
-CardWriteResult writeImageToCard(const QString &imagePath, const CardDestination &destination,
-                                 const QByteArray &digest, const PhaseProgress &progress = {});

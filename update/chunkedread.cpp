@@ -1,10 +1,9 @@
 #include "update/chunkedread.h"
 
 #include <QByteArray>
-#include <QIODevice>
-#include <QThread>
 
-ChunkedRead readInChunks(const ChunkReader &read, const ChunkTaker &take, const ByteProgress &progress, char *buffer)
+ChunkedRead readInChunks(const ChunkReader &read, const ChunkTaker &take, const StopFlag &stop,
+                         const ByteProgress &progress, char *buffer)
 {
     QByteArray ownBuffer;
     if (!buffer) {
@@ -13,7 +12,7 @@ ChunkedRead readInChunks(const ChunkReader &read, const ChunkTaker &take, const 
     }
     ChunkedRead result;
     for (;;) {
-        if (QThread::currentThread()->isInterruptionRequested()) {
+        if (stop.isRaised()) {
             result.end = ChunkedRead::End::Interrupted;
             return result;
         }
@@ -32,9 +31,4 @@ ChunkedRead readInChunks(const ChunkReader &read, const ChunkTaker &take, const 
         if (progress)
             progress(result.bytes);
     }
-}
-
-ChunkedRead readInChunks(QIODevice &source, const ChunkTaker &take, const ByteProgress &progress)
-{
-    return readInChunks([&source](char *into, qint64 max) { return source.read(into, max); }, take, progress);
 }

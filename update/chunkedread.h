@@ -1,10 +1,10 @@
 #pragma once
 
+#include "outside/stopflag.h"
+
 #include <QtGlobal>
 
 #include <functional>
-
-class QIODevice;
 
 // The pieces in which images are read, hashed and written: large enough that the cost
 // of each call vanishes, small enough that memory stays flat whatever the image's size.
@@ -27,11 +27,7 @@ struct ChunkedRead
 };
 
 // Reads to the end in chunks, handing each to take and the running total to progress.
-// Meant for worker threads: it also ends when its thread is asked to stop, so that a
-// closing window does not wait for a slow card. buffer, when given, must hold
-// chunkBytes (for reads that need an aligned one).
-ChunkedRead readInChunks(const ChunkReader &read, const ChunkTaker &take, const ByteProgress &progress = {},
-                         char *buffer = nullptr);
-// The same from a device's current position to its end; a network reply's end is the
-// end of what has arrived so far.
-ChunkedRead readInChunks(QIODevice &source, const ChunkTaker &take, const ByteProgress &progress = {});
+// Ends early on stop, so that nobody waits for the rest of a slow card. buffer, when
+// given, must hold chunkBytes (for reads that need an aligned one).
+ChunkedRead readInChunks(const ChunkReader &read, const ChunkTaker &take, const StopFlag &stop,
+                         const ByteProgress &progress = {}, char *buffer = nullptr);

@@ -4,7 +4,8 @@
 
 #include <QFile>
 
-FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const ByteProgress &progress, char *buffer)
+FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const StopFlag &stop,
+                          const ByteProgress &progress, char *buffer)
 {
     Sha256 hash;
     const ChunkedRead chunks = readInChunks(
@@ -13,7 +14,7 @@ FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const B
             hash.addData(data, size);
             return true;
         },
-        progress, buffer);
+        stop, progress, buffer);
     FileDigest result;
     result.size = chunks.bytes;
     result.readable = chunks.complete();
@@ -24,17 +25,17 @@ FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const B
     return result;
 }
 
-FileDigest digestOfOpenFile(QFile &file, const ByteProgress &progress)
+FileDigest digestOfOpenFile(QFile &file, const StopFlag &stop, const ByteProgress &progress)
 {
     // The error is asked for only once the read has failed.
     FileDigest result = digestOfChunks([&file](char *into, qint64 max) { return file.read(into, max); }, QString(),
-                                       progress);
+                                       stop, progress);
     if (!result.readable && result.error.isEmpty())
         result.error = file.errorString();
     return result;
 }
 
-FileDigest digestOfFile(const QString &path, const ByteProgress &progress)
+FileDigest digestOfFile(const QString &path, const StopFlag &stop, const ByteProgress &progress)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -42,5 +43,5 @@ FileDigest digestOfFile(const QString &path, const ByteProgress &progress)
         result.error = file.errorString();
         return result;
     }
-    return digestOfOpenFile(file, progress);
+    return digestOfOpenFile(file, stop, progress);
 }

@@ -16,9 +16,9 @@ struct FileDigest
 };
 
 // Hashes a file in chunks, so that memory stays flat whatever its size.
-FileDigest digestOfFile(const QString &path, const ByteProgress &progress = {});
+FileDigest digestOfFile(const QString &path, const StopFlag &stop = {}, const ByteProgress &progress = {});
 // The same for a file already open for reading, from its current position.
-FileDigest digestOfOpenFile(QFile &file, const ByteProgress &progress = {});
+FileDigest digestOfOpenFile(QFile &file, const StopFlag &stop, const ByteProgress &progress = {});
 // The same for whatever read yields; error names what was read when it fails.
-FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const ByteProgress &progress = {},
-                          char *buffer = nullptr);
+FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const StopFlag &stop,
+                          const ByteProgress &progress = {}, char *buffer = nullptr);

@@ -26,4 +26,4 @@ void flushFolderToMedium(const QString &folder);
 
 // Hashes the file as the medium returns it, bypassing what the operating system
 // still remembers of the writing.
-FileDigest digestFromMedium(const QString &path, const ByteProgress &progress = {});
+FileDigest digestFromMedium(const QString &path, const StopFlag &stop, const ByteProgress &progress = {});

@@ -51,7 +51,8 @@ namespace {
 // Read straight from the device: nothing the kernel remembers of the writing can
 // answer, and large requests go to the card as they are. Linux only; elsewhere, and on
 // file systems without direct reads (tmpfs, some FUSE), the cache is dropped instead.
-FileDigest digestReadDirectly(const QString &path, const ByteProgress &progress, bool *unsupported)
+FileDigest digestReadDirectly(const QString &path, const StopFlag &stop, const ByteProgress &progress,
+                               bool *unsupported)
 {
     FileDigest result;
 #ifdef O_DIRECT
@@ -70,7 +71,8 @@ FileDigest digestReadDirectly(const QString &path, const ByteProgress &progress,
             *unsupported = got < 0 && errno == EINVAL;
             return got;
         };
-        result = digestOfChunks(read, QStringLiteral("cannot read ") + path, progress, static_cast<char *>(buffer));
+        result = digestOfChunks(read, QStringLiteral("cannot read ") + path, stop, progress,
+                                static_cast<char *>(buffer));
         ::free(buffer);
     } else {
         result.error = QStringLiteral("no memory to read %1").arg(path);
@@ -78,13 +80,14 @@ FileDigest digestReadDirectly(const QString &path, const ByteProgress &progress,
     ::close(descriptor);
 #else
     Q_UNUSED(path)
+    Q_UNUSED(stop)
     Q_UNUSED(progress)
     *unsupported = true;
 #endif
     return result;
 }
 
-FileDigest digestAfterDroppingCache(const QString &path, const ByteProgress &progress)
+FileDigest digestAfterDroppingCache(const QString &path, const StopFlag &stop, const ByteProgress &progress)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -97,7 +100,7 @@ FileDigest digestAfterDroppingCache(const QString &path, const ByteProgress &pro
     // reads below come from the card itself.
     ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_DONTNEED);
 #endif
-    FileDigest result = digestOfOpenFile(file, progress);
+    FileDigest result = digestOfOpenFile(file, stop, progress);
 #if defined(POSIX_FADV_DONTNEED)
     ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_DONTNEED);
 #endif
@@ -105,9 +108,9 @@ FileDigest digestAfterDroppingCache(const QString &path, const ByteProgress &pro
 }
 }
 
-FileDigest digestFromMedium(const QString &path, const ByteProgress &progress)
+FileDigest digestFromMedium(const QString &path, const StopFlag &stop, const ByteProgress &progress)
 {
     bool unsupported = false;
-    const FileDigest direct = digestReadDirectly(path, progress, &unsupported);
-    return unsupported ? digestAfterDroppingCache(path, progress) : direct;
+    const FileDigest direct = digestReadDirectly(path, stop, progress, &unsupported);
+    return unsupported ? digestAfterDroppingCache(path, stop, progress) : direct;
 }

@@ -37,7 +37,7 @@ void flushFolderToMedium(const QString &)
     // MOVEFILE_WRITE_THROUGH has already made the rename durable.
 }
 
-FileDigest digestFromMedium(const QString &path, const ByteProgress &progress)
+FileDigest digestFromMedium(const QString &path, const StopFlag &stop, const ByteProgress &progress)
 {
     const HANDLE handle = ::CreateFileW(nativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -54,7 +54,8 @@ FileDigest digestFromMedium(const QString &path, const ByteProgress &progress)
             DWORD got = 0;
             return ::ReadFile(handle, into, DWORD(max), &got, nullptr) ? qint64(got) : -1;
         };
-        result = digestOfChunks(read, QStringLiteral("cannot read ") + path, progress, static_cast<char *>(buffer));
+        result = digestOfChunks(read, QStringLiteral("cannot read ") + path, stop, progress,
+                                static_cast<char *>(buffer));
         ::VirtualFree(buffer, 0, MEM_RELEASE);
     } else {
         result.error = QStringLiteral("no memory to read %1").arg(path);

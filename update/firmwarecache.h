@@ -8,51 +8,53 @@
 
 class QLockFile;
 
-// The firmware images this run has downloaded and verified, one per link and
-// checksum, so that the second camera of a model needs no download. Images live in
-// a private folder that goes when the cache goes, at the end of the run.
+// Holds the lock of a download file while one process writes it; null when another
+// live process holds it.
+std::unique_ptr<QLockFile> lockDownloadFile(const QString &path);
+
+// Firmware images on this workstation, in the user's own cache folder:
 //
-// Every run keeps its images in a folder of its own below one known folder in the
-// workstation's temporary folder, and holds a lock file beside it while it runs. A
-// run ended by a signal, a logout or a crash cannot remove its folder; the next run
-// that downloads removes every folder whose lock no live process holds, and never
-// one of an updater still running.
+//   runs/run-<id>/<CHECKSUM>   the images this run downloaded and verified, so that the
+//                              next camera of a model needs no download; the folder
+//                              goes at the end of the run
+//   partial/<CHECKSUM>.part    a download that broke off, continued by the next try
 //
-// Only an image whose digest matched the catalogue is kept. A kept file can still
-// rot on disk, so whoever takes one checks it again before use and drops it when it
-// no longer matches.
+// A run holds a lock beside its folder while it lives. A run ended by a signal, a
+// logout or a crash cannot remove its folder: every run removes, at its start and in
+// the background, the folders whose lock no live process holds (never those of an
+// updater still running), and partial downloads untouched for a month.
+//
+// A kept file can still rot on disk, so whoever takes one hashes it again as it reads
+// it. Without a cache folder of the user's own (one another user made, or a full
+// disk), images pass through memory only.
 class FirmwareCache
 {
 public:
-    FirmwareCache();
+    // folder: where the cache lives; empty for the user's cache location.
+    explicit FirmwareCache(const QString &folder = QString());
     ~FirmwareCache();
     FirmwareCache(const FirmwareCache &) = delete;
     FirmwareCache &operator=(const FirmwareCache &) = delete;
 
-    // The path of a new empty file in the cache's folder for a download to stream
-    // into, or an empty string when none could be made. The file is the cache's: keep()
-    // makes it an image, discard() removes it, and the cache's end removes the rest.
-    QString newDownloadFile();
-
-    // Keeps a fully written, verified download as the image for link and checksum,
-    // replacing any image kept for them before.
-    void keep(const QString &link, const QString &checksum, const QString &verifiedDownload);
-
-    // Removes a download that is not to be kept.
-    void discard(const QString &download);
-
-    // Path of the image kept for link and checksum, or an empty string.
+    // The verified image kept for the link and checksum in this run, or empty.
     QString imageFor(const QString &link, const QString &checksum) const;
+    // Where a download of the checksum goes, to be continued if it breaks off; empty
+    // when the cache cannot keep one (no cache folder, or no valid checksum).
+    QString partialPathFor(const QString &checksum) const;
+    // Where this run keeps the verified image of the checksum; empty when it cannot.
+    QString verifiedPathFor(const QString &checksum);
 
-    // Forgets and deletes the image kept for link and checksum.
-    void drop(const QString &link, const QString &checksum);
+    // The image at path, verified for the link and checksum, serves this run's later updates.
+    void keep(const QString &link, const QString &checksum, const QString &path);
+    // Forgets (and deletes) an image that no longer hashes right.
+    void forget(const QString &link, const QString &checksum);
 
 private:
     using Key = QPair<QString, QString>;
     static Key keyFor(const QString &link, const QString &checksum);
-    bool ensureFolder();
 
-    QString folder; // empty until the first download
-    std::unique_ptr<QLockFile> lock;
+    QString root;      // the user's cache folder, or empty
+    QString runFolder; // made on first use
+    std::unique_ptr<QLockFile> runLock;
     QHash<Key, QString> images;
 };

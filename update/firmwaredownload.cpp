@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QSslCertificate>
 #include <QSslConfiguration>
-#include <QThread>
 
 #include <curl/curl.h>
 
@@ -101,8 +100,8 @@ QNetworkReply::NetworkError errorForCode(CURLcode code)
 class Transfer
 {
 public:
-    Transfer(CURL *curl, const ChunkTaker &sink, const DownloadLimits &limits, const DownloadProgress &progress)
-        : curl(curl), sink(sink), limits(limits), progress(progress)
+    Transfer(CURL *curl, const DownloadRequest &request, const DownloadHandlers &handlers, const StopFlag &stop)
+        : curl(curl), request(request), handlers(handlers), stop(stop)
     {
         sinceData.start();
         window.start();
@@ -112,13 +111,43 @@ public:
     {
         return static_cast<Transfer *>(self)->take(data, qint64(one * count)) ? one * count : 0;
     }
+    static size_t onHeader(char *data, size_t one, size_t count, void *self)
+    {
+        static_cast<Transfer *>(self)->header(QByteArray::fromRawData(data, int(one * count)));
+        return one * count;
+    }
     static int onTick(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     {
         return static_cast<Transfer *>(self)->mustStop() ? 1 : 0;
     }
 
+    // Called once the body's start is known, and at the end for an empty body.
+    bool begin()
+    {
+        if (begun)
+            return true;
+        begun = true;
+        long status = 0;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        // A server may send the whole image rather than the range asked for: it then
+        // starts again from its first byte.
+        startsAt = status == 206 ? rangeStart : 0;
+        if (status == 206 && rangeStart != request.resumeFrom) {
+            whyStopped = QStringLiteral("The server sent another range than asked for");
+            return false;
+        }
+        if (handlers.begin && !handlers.begin(startsAt)) {
+            whyStopped = QStringLiteral("Could not keep the downloaded image");
+            storageFailed = true;
+            return false;
+        }
+        return true;
+    }
+
     QString whyStopped; // set when this side ended the transfer
     bool storageFailed = false;
+    bool begun = false;
+    qint64 startsAt = 0;
     qint64 received = 0;
 
 private:
@@ -126,36 +155,54 @@ private:
     {
         curl_off_t length = -1;
         curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        return length;
+        return length < 0 ? -1 : startsAt + length;
+    }
+
+    void header(const QByteArray &line)
+    {
+        // Every answer of a redirect chain starts with its status line.
+        if (line.startsWith("HTTP/"))
+            rangeStart = -1;
+        const QByteArray lower = line.toLower();
+        if (lower.startsWith("content-range:")) {
+            // "Content-Range: bytes 1000-4999/5000"
+            const QByteArray range = line.mid(14).trimmed();
+            if (range.startsWith("bytes "))
+                rangeStart = range.mid(6, range.indexOf('-') - 6).trimmed().toLongLong();
+        }
     }
 
     bool take(const char *data, qint64 size)
     {
+        if (!begin())
+            return false;
         // Checked on the first piece too, so that a body announced too large is never kept.
         const qint64 announced = announcedSize();
-        if (announced > limits.maxBytes || received + size > limits.maxBytes) {
-            whyStopped = QStringLiteral("The server sends more than the largest image, %1 bytes").arg(limits.maxBytes);
+        if (announced > request.limits.maxBytes || startsAt + received + size > request.limits.maxBytes) {
+            whyStopped = QStringLiteral("The server sends more than the largest image, %1 bytes")
+                             .arg(request.limits.maxBytes);
             return false;
         }
-        if (!sink(data, size)) {
+        if (!handlers.sink(data, size)) {
             whyStopped = QStringLiteral("Could not keep the downloaded image");
             storageFailed = true;
             return false;
         }
         received += size;
         sinceData.start();
-        if (progress)
-            progress(received, announced);
+        if (handlers.progress)
+            handlers.progress(startsAt + received, announced);
         return true;
     }
 
     // Called about once a second while nothing arrives, and often while data flows.
     bool mustStop()
     {
-        if (QThread::currentThread()->isInterruptionRequested()) {
+        if (stop.isRaised()) {
             whyStopped = QStringLiteral("Operation canceled");
             return true;
         }
+        const DownloadLimits &limits = request.limits;
         // Until the handshake is done, the connect timeout keeps time.
         curl_off_t connected = 0;
         if (curl_easy_getinfo(curl, CURLINFO_APPCONNECT_TIME_T, &connected) != CURLE_OK || connected == 0)
@@ -179,11 +226,12 @@ private:
     }
 
     CURL *curl;
-    const ChunkTaker &sink;
-    const DownloadLimits &limits;
-    const DownloadProgress &progress;
+    const DownloadRequest &request;
+    const DownloadHandlers &handlers;
+    const StopFlag &stop;
     QElapsedTimer sinceData, window;
     qint64 receivedBeforeWindow = 0;
+    qint64 rangeStart = -1;
 };
 
 struct CurlEasyDeleter
@@ -192,8 +240,7 @@ struct CurlEasyDeleter
 };
 }
 
-DownloadResult downloadFirmware(const QUrl &url, const ChunkTaker &sink, const DownloadLimits &limits,
-                                const DownloadProgress &progress)
+DownloadResult downloadFirmware(const DownloadRequest &request, const DownloadHandlers &handlers, const StopFlag &stop)
 {
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -205,8 +252,10 @@ DownloadResult downloadFirmware(const QUrl &url, const ChunkTaker &sink, const D
         result.errorString = QStringLiteral("Cannot start a download");
         return result;
     }
-    Transfer transfer(curl.get(), sink, limits, progress);
-    const QByteArray address = url.toEncoded(), certificates = addedCertificatesPem();
+    Transfer transfer(curl.get(), request, handlers, stop);
+    const DownloadLimits &limits = request.limits;
+    const QByteArray address = request.url.toEncoded(), certificates = addedCertificatesPem();
+    const QByteArray range = QByteArray::number(request.resumeFrom) + '-';
     curl_blob added{const_cast<char *>(certificates.constData()), size_t(certificates.size()), CURL_BLOB_COPY};
     char curlError[CURL_ERROR_SIZE] = {};
     CURL *handle = curl.get();
@@ -232,15 +281,26 @@ DownloadResult downloadFirmware(const QUrl &url, const ChunkTaker &sink, const D
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, curlError);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::onData);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
+    // A range rather than curl's resume option: a server that ignores it answers with the
+    // whole image, which is taken from its start instead of failing the download.
+    if (request.resumeFrom > 0)
+        curl_easy_setopt(handle, CURLOPT_RANGE, range.constData());
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &Transfer::onTick);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
-    const CURLcode code = curl_easy_perform(handle);
+    CURLcode code = curl_easy_perform(handle);
+    // An empty body never reached the write callback.
+    if (code == CURLE_OK && !transfer.begin())
+        code = CURLE_WRITE_ERROR;
 
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     result.error = code == CURLE_HTTP_RETURNED_ERROR ? errorForStatus(status) : errorForCode(code);
     result.storageFailed = transfer.storageFailed;
+    result.startsAt = transfer.startsAt;
+    result.rangeRefused = status == 416;
     result.errorString = !transfer.whyStopped.isEmpty() ? transfer.whyStopped
                          : curlError[0]                 ? QString::fromLocal8Bit(curlError)
                                                         : QString::fromLatin1(curl_easy_strerror(code));

@@ -47,16 +47,6 @@ QString sizeText(qint64 bytes)
 }
 }
 
-QString progressCameraText(const QString &model, const QString &version, const QString &brand, UpdateRunPlace place)
-{
-    QString text = model + " - " + version;
-    if (!brand.isEmpty())
-        text += " (" + brand + ")";
-    if (place.count > 0)
-        text += tr(", camera %1 of %2").arg(place.position).arg(place.count);
-    return text;
-}
-
 QString progressStepText(const TransferState &state)
 {
     if (state.cameraGone)

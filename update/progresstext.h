@@ -5,19 +5,6 @@
 #include <QString>
 #include <QVector>
 
-// Where one update stands in a run of "Update All": camera position of count, counted
-// from 1. A count of 0 means a single update.
-struct UpdateRunPlace
-{
-    int position = 0;
-    int count = 0;
-};
-
-// The camera as its row names it (model and installed version, with the brand its
-// picture shows), and its place in the run.
-QString progressCameraText(const QString &model, const QString &version, const QString &brand,
-                           UpdateRunPlace place);
-
 // What the progress window knows of the running step, in numbers.
 struct TransferState
 {

@@ -4,7 +4,7 @@
 # way a technician would, while screenshots record what it shows.
 #
 # Uses from inside.sh: work, out, scale, firmware, started, start_updater, updater_pid,
-# VEK_FAKE_ADB_STATE, say, die.
+# adb_card, say, die.
 
 # Where the device list sits in the main window: fixed by the window's form. Rows are
 # found by their text, one line centred on each row, in a strip right of the pictures.
@@ -64,18 +64,19 @@ await_window() {
 }
 
 # list_rows WINDOW: the vertical centres (window coordinates) of the rows that the
-# device list shows, one per line: the bands of the text strip that hold ink.
+# device list shows, one per line: the bands of the text strip that hold ink, a row's
+# two lines (its text, and where the camera is and how it stands) taken as one.
 list_rows() {
     import -window "$1" "$work/probe.png" 2>/dev/null || return 0
     convert "$work/probe.png" \
         -crop "${text_strip_width}x${text_strip_height}+${text_strip_x}+${text_strip_y}" +repage \
         -colorspace Gray -scale "1x${text_strip_height}!" -depth 8 txt:- |
-        awk -F'[(),: ]+' -v top="$text_strip_y" '
+        awk -F'[(),: ]+' -v top="$text_strip_y" -v gap=$((16 * scale)) '
             function row() { if (end - start >= 4) print int(top + (start + end) / 2); start = -1 }
             BEGIN { start = -1 }
             NR == 1 { next }
             $3 < 250 { if (start < 0) start = $2; end = $2; next }
-            start >= 0 && $2 - end > 3 { row() }
+            start >= 0 && $2 - end > gap { row() }
             END { if (start >= 0) row() }'
 }
 
@@ -175,7 +176,7 @@ run_headless() {
             say "VEK PELKA (card): up to date, nothing written: $out/no-update-required.png"
             ;;
         "TZ7600 - Update Successful")
-            same_file "$firmware/TZ7600-1.310.BIN" "$VEK_FAKE_ADB_STATE/card/DCIM/TZ76LOAD/TZ76UPDT.BIN" \
+            same_file "$firmware/TZ7600-1.310.BIN" "$adb_card/DCIM/TZ76LOAD/TZ76UPDT.BIN" \
                 || die "TZ7600: the box says success but adb did not push the catalogue's image"
             [ -z "$(ls -A "$work/run")" ] || die "TZ7600: the staging file was left in the working directory"
             mv "$work/box.png" "$out/adb-update-successful.png"

@@ -95,9 +95,8 @@ storage_camera TZ2200 TZ22 5.917          # out of date: the catalogue offers 5.
 storage_camera VEK-PELKA VEK 2.104 PELKA  # up to date, and one of three brands under VEK
 # A camera reached only through adb: the scripted adb answers for it from this card.
 export VEK_FAKE_ADB_STATE="$work/adb"
-mkdir -p "$VEK_FAKE_ADB_STATE"
-card_layout "$VEK_FAKE_ADB_STATE/card" TZ76 1.300   # out of date: the catalogue offers 1.310
-touch "$VEK_FAKE_ADB_STATE/device"
+adb_card="$VEK_FAKE_ADB_STATE/devices/0123456789ABCDEF/card"   # read by headless.sh
+card_layout "$adb_card" TZ76 1.300   # out of date: the catalogue offers 1.310
 export PATH="$repo/tests/support/fake-adb:$PATH"
 
 # --- The maker's web server, on loopback. It runs in a session of its own, so that

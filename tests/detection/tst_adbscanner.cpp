@@ -7,7 +7,18 @@
 
 namespace {
 // Would run on the camera, in adb's working directory, if the path were not quoted.
-const QString injection = QStringLiteral("A'B $(touch injected) C");
+// (Model codes hold no blanks: the listing must show the folder.)
+const QString injection = QStringLiteral("A$(touch${IFS}injected)B'C'D");
+
+ASSET_INFORMATION adbEntry(const QString &code, const QString &brand = {})
+{
+    ASSET_INFORMATION entry;
+    entry.Model = code + "00";
+    entry.Model_Code = code;
+    entry.ADB_Device = true;
+    entry.Brand = brand;
+    return entry;
+}
 }
 
 class AdbScannerTest : public QObject
@@ -17,29 +28,29 @@ class AdbScannerTest : public QObject
 private slots:
     void cameraIsReadThroughAdb_data()
     {
-        // A camera's shell-style ("v2" or "legacy", see fake-adb/adb), "no device" or "no adb".
+        // A camera's shell-style ("v2" or "legacy", see fake-adb/adb), or "no adb".
         QTest::addColumn<QString>("adb");
         QTest::addColumn<QString>("modelCode");
         QTest::addColumn<QByteArray>("versionFile"); // null: no file on the card
         QTest::addColumn<QString>("dcimEntry");      // a folder beside 100{code}
-        QTest::addColumn<QString>("reading");        // version|brand
+        QTest::addColumn<QString>("reading");        // version|brand, or "none": no camera
         const QByteArray file = "5.917\nORVA\n";
         QTest::newRow("shell_v2") << "v2" << "TZ76" << file << "TZ76LOAD" << "5.917|ORVA";
         QTest::newRow("legacy: CR LF") << "legacy" << "TZ76" << file << "TZ76LOAD" << "5.917|ORVA";
+        // A camera whose version cannot be read is still one: its detection error shows.
         QTest::newRow("shell_v2, no file: error on stderr") << "v2" << "TZ76" << QByteArray() << "TZ76LOAD" << "|";
         QTest::newRow("legacy, no file: error on stdout") << "legacy" << "TZ76" << QByteArray() << "TZ76LOAD" << "|";
         QTest::newRow("error text behind valid lines")
             << "v2" << "TZ76" << file + "No such file or directory\n" << "TZ76LOAD" << "|";
-        QTest::newRow("no update folder") << "v2" << "TZ76" << file << "" << "5.917|ORVA";
-        QTest::newRow("update folder with a suffix") << "v2" << "TZ76" << file << "TZ76LOAD_old" << "5.917|ORVA";
-        QTest::newRow("update folder with a prefix") << "legacy" << "TZ76" << file << "XTZ76LOAD" << "5.917|ORVA";
-        QTest::newRow("update folder in other case") << "v2" << "TZ76" << file << "tz76load" << "5.917|ORVA";
-        QTest::newRow("path quoted for the device shell")
-            << "v2" << injection << QByteArray("1.2\nTALM\n") << "" << "1.2|TALM";
         // A camera that prints without end must not fill the workstation's memory.
         QTest::newRow("version file over the bound") << "v2" << "TZ76" << file + "\n" << "TZ76LOAD" << "|";
-        QTest::newRow("no device") << "no device" << "TZ76" << file << "TZ76LOAD" << "|";
-        QTest::newRow("adb not installed") << "no adb" << "TZ76" << file << "TZ76LOAD" << "|";
+        QTest::newRow("no update folder") << "v2" << "TZ76" << file << "" << "none";
+        QTest::newRow("update folder with a suffix") << "v2" << "TZ76" << file << "TZ76LOAD_old" << "none";
+        QTest::newRow("update folder with a prefix") << "legacy" << "TZ76" << file << "XTZ76LOAD" << "none";
+        QTest::newRow("update folder in other case") << "v2" << "TZ76" << file << "tz76load" << "none";
+        QTest::newRow("path quoted for the device shell")
+            << "v2" << injection << QByteArray("1.2\nTALM\n") << injection + "LOAD" << "1.2|TALM";
+        QTest::newRow("adb not installed") << "no adb" << "TZ76" << file << "TZ76LOAD" << "none";
     }
     void cameraIsReadThroughAdb()
     {
@@ -47,37 +58,44 @@ private slots:
         QFETCH(QString, modelCode);
         QFETCH(QByteArray, versionFile);
         QFETCH(QString, dcimEntry);
-        const bool updatable = dcimEntry == "TZ76LOAD" && (adb == "v2" || adb == "legacy");
         FakeAdb fake;
+        fake.attach(true);
         QVERIFY(!makeCard(fake.cardPath(), modelCode, versionFile, false).isEmpty());
+        QVERIFY(dcimEntry.isEmpty() || QDir(fake.cardPath()).mkpath("DCIM/" + dcimEntry));
         if (QTest::currentDataTag() == QLatin1String("version file over the bound"))
             QVERIFY(QFile::resize(fake.cardPath() + "/DCIM/100TZ76/.version", 64 << 20));
-        QVERIFY(dcimEntry.isEmpty() || QDir(fake.cardPath()).mkpath("DCIM/" + dcimEntry));
         fake.set("shell-style", adb.toUtf8());
-        fake.attach(adb != "no device");
         if (adb == "no adb")
             fake.uninstall();
         QFile::remove("injected");
 
-        ASSET_INFORMATION record;
-        QVector<QPair<ASSET_INFORMATION *, AdbReading>> answers;
-        {
-            adbscanner scanner;
-            connect(&scanner, &adbscanner::resultReady, this,
-                    [&](ASSET_INFORMATION *named, const AdbReading &reading) { answers.append({named, reading}); });
-            scanner.getAdbDevice(&record, modelCode);
-        }
-        QCOMPARE(answers.size(), 1);
-        QCOMPARE(answers[0].first, &record);
-        QTEST(answers[0].second.version + '|' + answers[0].second.brand, "reading");
-        QCOMPARE(answers[0].second.updatePath,
-                 updatable ? QDir::current().canonicalPath() + "/TZ76UPDT.BIN" : QString()); // staged where adb runs
-        // The record is the GUI thread's: the scanner only names it in its answer.
-        QVERIFY(record.Device_Version.isEmpty() && record.Device_Brand.isEmpty() && record.Update_Path.isEmpty());
+        const QVector<AttachedCamera> cameras = adbscanner({adbEntry(modelCode)}, {}).getAdbDevice("SERIAL1");
+        QTEST(cameras.isEmpty() ? "none" : cameras[0].Device_Version + '|' + cameras[0].Device_Brand, "reading");
+        if (!cameras.isEmpty()) // staged where adb runs
+            QCOMPARE(cameras[0].Update_Path, QDir::current().canonicalPath() + "/" + modelCode + "UPDT.BIN");
         QVERIFY(!QFile::exists("injected"));
-        // The adb server runs exactly as long as the scanner.
-        if (adb != "no adb")
-            QCOMPARE(fake.log().first() + ' ' + fake.log().last(), QString("start-server kill-server"));
+    }
+
+    // Each device is asked by its serial, as the real adb insists on once there are two;
+    // a device not ready is not asked, and one read before is not read again; of a model
+    // under two brands, each camera is its own brand's.
+    void devicesAreAskedBySerial()
+    {
+        FakeAdb fake;
+        for (const QString serial : {"0123456789ABCDEF", "emulator-5554", "R58M", "UNAUTH"}) {
+            fake.attach(true, serial);
+            const QByteArray versionFile = serial.startsWith('e') ? "3.1\nTALM\n" : "3.1\nORVA\n";
+            QVERIFY(!makeCard(fake.cardPath(serial), "TZ7K", versionFile, true).isEmpty());
+        }
+        fake.set("devices/UNAUTH/state", "unauthorized");
+        const AdbPass pass = adbscanner({adbEntry("TZ7K", "ORVA"), adbEntry("TZ7K", "TALM")}, {}).scan({"R58M"});
+        QVERIFY(pass.answered);
+        QCOMPARE(pass.serials, QStringList({"0123456789ABCDEF", "R58M", "emulator-5554"}));
+        QCOMPARE(pass.readings.keys().size(), 2);
+        QCOMPARE(pass.readings.value("emulator-5554").value(0).entryIndex, 1);
+        QCOMPARE(pass.readings.value("0123456789ABCDEF").value(0).entryIndex, 0);
+        for (const QString &line : fake.log().filter(" shell "))
+            QVERIFY2(line.startsWith("-s 0123456789ABCDEF ") || line.startsWith("-s emulator-5554 "), qPrintable(line));
     }
 };
 

@@ -1,20 +1,24 @@
 # vek_add_test(NAME <name> SOURCES <files...> [MOUNTS]): tst_<name>, run on the offscreen
 # platform with the scripted adb first on PATH (without a state folder it plays an adb
 # with no device), so no test starts the workstation's real adb. MOUNTS runs it in a
-# private user and mount namespace, where it may mount tmpfs cards nobody else sees;
-# where that is refused the test is skipped.
+# private mount namespace (with a user namespace of its own unless it runs as root),
+# where it may mount tmpfs cards nobody else sees; where that is refused the test is
+# skipped.
 function(vek_add_test)
     cmake_parse_arguments(ARG "MOUNTS" "NAME" "SOURCES" ${ARGN})
     set(target tst_${ARG_NAME})
     add_executable(${target} ${ARG_SOURCES})
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
-    target_link_libraries(${target} PRIVATE vekcore vekresources vektestsupport)
+    target_link_libraries(${target} PRIVATE vekapp vekresources vektestsupport)
+    if(TARGET vek-fuse-card)
+        add_dependencies(${target} vek-fuse-card)
+    endif()
     # A working folder of its own: what one test leaves there never meets another's.
     set(workdir ${CMAKE_CURRENT_BINARY_DIR}/${target}.wd)
     file(MAKE_DIRECTORY ${workdir})
     set(command ${target})
     if(ARG_MOUNTS)
-        set(command sh -c "(unshare -rm true || (echo 'no private mount namespace here' && exit 77)) && exec unshare -rm \"$@\""
+        set(command sh -c "n=$([ \"$(id -u)\" = 0 ] && echo -m || echo -rm) && (unshare $n true || (echo 'no private mount namespace here' && exit 77)) && exec unshare $n \"$@\""
             sh $<TARGET_FILE:${target}>)
     endif()
     add_test(NAME ${target} COMMAND ${command})

@@ -9,9 +9,12 @@ ignored) to a plan, whose members are
   body: a file to send; send: how many of its bytes to send (all), then "after":
   "close" (the default) or "stall" (stay silent, connection open), while the head
   announces the whole body; silent: never answer at all;
-  chunk, interval_ms: send chunk bytes, then pause.
+  chunk, interval_ms: send chunk bytes, then pause;
+  ignore_ranges: answer a range request with the whole body, as some servers do
+  (otherwise "Range: bytes=N-" gets the rest of the body, status 206).
 A path without a route is a file under --root, or 404. Each request appends
-"GET /path" to STATE/log before it is answered.
+"GET /path" to STATE/log before it is answered ("GET /path from N" for a range),
+and "sent /path N" once N bytes of its body have gone out.
 """
 import argparse, json, os, ssl, threading, time, urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
@@ -39,22 +42,42 @@ class Handler(BaseHTTPRequestHandler):
             threading.Event().wait()
         body = plan.get("body", os.devnull)
         size = os.path.getsize(body)
-        self.send_response(plan.get("status", 200))
+        start, status = 0, plan.get("status", 200)
+        asked = self.headers.get("Range", "")
+        if asked.startswith("bytes=") and asked.endswith("-") and status == 200 and not plan.get("ignore_ranges"):
+            start = int(asked[6:-1])
+            status = 206 if start < size else 416
+        if state and asked:
+            with log_lock, open(os.path.join(state, "log"), "a") as log:
+                log.write(f"GET {path} from {asked[6:-1]}\n")
+        self.send_response(status)
         self.send_header("Content-Type", plan.get("type", "application/octet-stream"))
-        self.send_header("Content-Length", str(size))
+        if status == 206:
+            self.send_header("Content-Range", f"bytes {start}-{size - 1}/{size}")
+        if status == 416:
+            start = size
+        self.send_header("Content-Length", str(size - start))
         if "location" in plan:
             self.send_header("Location", plan["location"])
         self.send_header("Connection", "close")
         self.end_headers()
-        to_send = min(plan.get("send", size), size)
+        to_send = min(plan.get("send", size), size) - start
+        sent = 0
         with open(body, "rb") as source:
-            while to_send > 0:
-                piece = source.read(min(plan.get("chunk", 256 * 1024), to_send))
-                self.wfile.write(piece)
-                self.wfile.flush()
-                to_send -= len(piece)
-                if plan.get("interval_ms") and to_send > 0:
-                    time.sleep(plan["interval_ms"] / 1000)
+            source.seek(start)
+            try:
+                while to_send > 0:
+                    piece = source.read(min(plan.get("chunk", 256 * 1024), to_send))
+                    self.wfile.write(piece)
+                    self.wfile.flush()
+                    to_send -= len(piece)
+                    sent += len(piece)
+                    if plan.get("interval_ms") and to_send > 0:
+                        time.sleep(plan["interval_ms"] / 1000)
+            finally:
+                if state:
+                    with log_lock, open(os.path.join(state, "log"), "a") as log:
+                        log.write(f"sent {path} {sent}\n")
         if plan.get("after") == "stall":
             threading.Event().wait()
 

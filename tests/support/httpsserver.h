@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSslConfiguration>
 #include <QStringList>
@@ -59,9 +60,19 @@ public:
     void serveSlowly(const QString &path, const QByteArray &body, int chunkBytes, int intervalMs)
     { route(path, {{"chunk", chunkBytes}, {"interval_ms", intervalMs}}, body); }
 
-    // "GET /path", in arrival order.
+    // "GET /path" (and "GET /path from N" after it, for a range), in arrival order, and
+    // "sent /path N" as each answer's body has gone out.
     QStringList requestLog() const { return QString(fileBytes(state.filePath("log"))).split('\n', Qt::SkipEmptyParts); }
     int requestCount(const QString &path) const { return requestLog().count("GET " + path); }
+    int requestCount() const { return requestLog().filter(QRegularExpression("^GET ")).size(); }
+    // Body bytes sent for the path, in all.
+    qint64 bytesSent(const QString &path) const
+    {
+        qint64 sent = 0;
+        for (const QString &line : requestLog().filter(QRegularExpression("^sent " + QRegularExpression::escape(path) + " ")))
+            sent += line.section(' ', 2).toLongLong();
+        return sent;
+    }
 
     // Makes this process trust the test certificate through the default SSL configuration.
     static void trustTestCertificate()

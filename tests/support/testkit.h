@@ -1,20 +1,22 @@
 #pragma once
 
-// What the window tests share: the list as shown, cards, images and camera records.
+// What the window tests share: the list as shown, cards, images and cameras.
 
 #include "app/mainwindow.h"
 #include "cardlayout.h"
+#include "detection/mounttable.h"
 #include "update/installlimits.h"
 
 #include <QCryptographicHash>
 #include <QListWidget>
 #include <QRandomGenerator>
+#include <QtTest>
 
 #include <sys/mount.h>
 
-inline QListWidget *deviceView(const MainWindow &w) { return w.findChild<QListWidget *>("lw_DeviceView"); }
+inline QListWidget *deviceView(const QWidget &w) { return w.findChild<QListWidget *>("lw_DeviceView"); }
 
-inline QStringList rows(const MainWindow &w)
+inline QStringList rows(const QWidget &w)
 {
     QStringList texts;
     for (int row = 0; row < deviceView(w)->count(); ++row)
@@ -22,10 +24,14 @@ inline QStringList rows(const MainWindow &w)
     return texts;
 }
 
-// One poll pass now, as the window's timer runs it.
-inline bool pollOnce(MainWindow &w)
+// A double-click on the row, as the technician's mouse makes it: a click, then the
+// second press that the system reports as a double-click.
+inline void doubleClickRow(QWidget &w, int row)
 {
-    return QMetaObject::invokeMethod(&w, "getAttachedDeviceTZList", Qt::DirectConnection);
+    QListWidget *view = deviceView(w);
+    const QPoint centre = view->visualItemRect(view->item(row)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
 }
 
 inline QByteArray firmwareImage(int size, quint32 seed = 1)
@@ -46,19 +52,20 @@ inline QStringList filesIn(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-// A record as detection leaves it: a camera of version deviceVersion attached, or
-// nothing attached when that is null.
-inline ASSET_INFORMATION camera(const QString &model, const QString &code, const QString &deviceVersion = "5.910",
-                                const QString &updatePath = "/media/card/DCIM/LOAD/UPDT.BIN")
+// A camera on the card at root as detection finds it, at version deviceVersion, of a
+// catalogue entry offering 5.920.
+inline AttachedCamera cardCamera(const QString &model, const QString &code, const QString &root,
+                                 const QString &deviceVersion = "5.910")
 {
-    ASSET_INFORMATION asset;
-    asset.Model = model;
-    asset.Model_Code = code;
-    asset.Version = "5.920";
-    asset.Device_Version = deviceVersion;
-    asset.Attached = !deviceVersion.isNull();
-    asset.Update_Path = asset.Attached ? updatePath : QString();
-    return asset;
+    AttachedCamera camera;
+    camera.entry.Model = model;
+    camera.entry.Model_Code = code;
+    camera.entry.Version = "5.920";
+    camera.location = root;
+    camera.volumeIdentity = mountIdentityAt(root);
+    camera.Device_Version = deviceVersion;
+    camera.Update_Path = root + "/DCIM/" + code + "LOAD/" + code + "UPDT.BIN";
+    return camera;
 }
 
 // Bounds short enough that a stalled server or adb holds a test up for a second or two.
@@ -83,3 +90,18 @@ inline bool remountCard(const QString &root, bool readOnly)
                    MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0), nullptr) == 0;
 }
 inline bool pullCard(const QString &root) { return ::umount2(QFile::encodeName(root).constData(), MNT_DETACH) == 0; }
+
+// A FUSE card mirroring backing at root (see fusecard/fusecard.cpp for the options),
+// mounted once it answers; false where FUSE is not to be had.
+inline bool mountFuseCard(QProcess &card, const QString &backing, const QString &root, const QStringList &options = {})
+{
+#ifdef VEK_FUSE_CARD
+    QDir().mkpath(root);
+    card.start(VEK_FUSE_CARD, QStringList{backing, root} + options);
+    const QString identity = mountIdentityAt(root);
+    return card.waitForStarted() && QTest::qWaitFor([&] { return mountIdentityAt(root) != identity; }, 5000);
+#else
+    Q_UNUSED(card) Q_UNUSED(backing) Q_UNUSED(root) Q_UNUSED(options)
+    return false;
+#endif
+}

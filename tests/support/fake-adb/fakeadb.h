@@ -13,15 +13,17 @@ class FakeAdb
 public:
     FakeAdb() : savedPath(qgetenv("PATH")), savedState(qgetenv("VEK_FAKE_ADB_STATE"))
     {
-        QDir().mkpath(cardPath());
         qputenv("VEK_FAKE_ADB_STATE", QFile::encodeName(state.path()));
         qputenv("PATH", VEK_FAKE_ADB_DIR ":" + savedPath);
     }
     ~FakeAdb() { qputenv("PATH", savedPath), qputenv("VEK_FAKE_ADB_STATE", savedState); }
 
-    // What the device sees as /mnt/SDCARD.
-    QString cardPath() const { return state.filePath("card"); }
-    void attach(bool attached) { attached ? set("device", {}) : void(QFile::remove(state.filePath("device"))); }
+    // What the device of that serial sees as /mnt/SDCARD; made with the device.
+    QString cardPath(const QString &serial = "SERIAL1") const { return devicePath(serial) + "/card"; }
+    void attach(bool attached, const QString &serial = "SERIAL1")
+    {
+        attached ? void(QDir().mkpath(cardPath(serial))) : void(QDir(devicePath(serial)).removeRecursively());
+    }
     // A hung adb: every invocation waits until released.
     void hold(bool held) { held ? set("hold", {}) : void(QFile::remove(state.filePath("hold"))); }
     void set(const QString &setting, const QByteArray &value) { writeFile(state.filePath(setting), value); }
@@ -29,13 +31,14 @@ public:
     void uninstall() { qputenv("PATH", QFile::encodeName(state.filePath("no-programs-here"))); }
 
     QStringList log() const { return QString(fileBytes(state.filePath("log"))).split('\n', Qt::SkipEmptyParts); }
-    // How many invocations began with these words, e.g. "shell cat".
+    // How many invocations began with these words, e.g. "-s SERIAL1 shell cat".
     int count(const QString &commandStart) const
     {
         return log().filter(QRegularExpression("^" + QRegularExpression::escape(commandStart))).size();
     }
 
 private:
+    QString devicePath(const QString &serial) const { return state.filePath("devices/" + serial); }
     QTemporaryDir state;
     QByteArray savedPath, savedState;
 };

@@ -1,0 +1,105 @@
+#include "app/camerarows.h"
+
+#include "app/camerarowdelegate.h"
+#include "detection/cameranames.h"
+
+#include <QIcon>
+#include <QListWidget>
+#include <QPixmap>
+
+namespace {
+// ":/" + model (+ "_" + reported brand) + ".png": cameras sold under several brands
+// have one picture per brand.
+QString pictureName(const AttachedCamera &camera)
+{
+    const QString brandSuffix = camera.Device_Brand.isEmpty() ? QString() : "_" + camera.Device_Brand;
+    return ":/" + camera.entry.Model + brandSuffix + ".png";
+}
+
+QString toolTip(const AttachedCamera &camera)
+{
+    const QString brand = camera.Device_Brand.isEmpty() ? QStringLiteral("none") : camera.Device_Brand;
+    const QString where = camera.route == CameraRoute::Adb ? "USB debugging, serial " + camera.location : cameraPlace(camera);
+    return QStringLiteral("Catalogue version: %1\nBrand reported: %2\nFound on: %3").arg(camera.entry.Version, brand, where);
+}
+
+bool sameRow(const AttachedCamera &a, const AttachedCamera &b)
+{
+    return a.key() == b.key() && a.Device_Version == b.Device_Version && a.Device_Brand == b.Device_Brand
+           && a.Update_Path == b.Update_Path;
+}
+}
+
+CameraRows::CameraRows(QListWidget *view) : view(view)
+{
+    view->setItemDelegate(new CameraRowDelegate(view));
+}
+
+void CameraRows::show(const QVector<AttachedCamera> &cameras, const QVector<bool> &needsUpdate)
+{
+    QStringList keys;
+    for (const AttachedCamera &camera : cameras)
+        keys << camera.key();
+    // Rows whose camera went leave, with what was said of it; the others keep their place.
+    for (int row = shown.size() - 1; row >= 0; --row) {
+        if (!keys.contains(shown.at(row).camera.key())) {
+            states.remove(shown.at(row).camera.key());
+            shown.removeAt(row);
+            delete view->takeItem(row);
+        }
+    }
+    for (int i = 0; i < cameras.size(); ++i) {
+        const int row = rowOf(keys.at(i));
+        const Shown now{cameras.at(i), needsUpdate.value(i)};
+        if (row < 0) {
+            shown.append(now);
+            view->addItem(new QListWidgetItem);
+            draw(shown.size() - 1);
+        } else if (!sameRow(shown.at(row).camera, now.camera) || shown.at(row).needsUpdate != now.needsUpdate) {
+            shown[row] = now;
+            draw(row);
+        }
+    }
+}
+
+void CameraRows::setState(const QString &cameraKey, const QString &state, bool failed)
+{
+    states.insert(cameraKey, {state, failed});
+    const int row = rowOf(cameraKey);
+    if (row >= 0)
+        draw(row);
+}
+
+std::optional<AttachedCamera> CameraRows::cameraAt(int row) const
+{
+    if (row < 0 || row >= shown.size())
+        return std::nullopt;
+    return shown.at(row).camera;
+}
+
+int CameraRows::rowOf(const QString &cameraKey) const
+{
+    for (int row = 0; row < shown.size(); ++row) {
+        if (shown.at(row).camera.key() == cameraKey)
+            return row;
+    }
+    return -1;
+}
+
+void CameraRows::draw(int row)
+{
+    const Shown &entry = shown.at(row);
+    const AttachedCamera &camera = entry.camera;
+    QListWidgetItem *item = view->item(row);
+    // A brand without a picture in the bundle gives no icon: a row without one. An
+    // icon made from the name, not from a pixmap, also takes the "@2x" file.
+    const QString picture = pictureName(camera);
+    item->setIcon(QPixmap(picture).isNull() ? QIcon() : QIcon(picture));
+    item->setText(cameraRowText(camera));
+    item->setToolTip(toolTip(camera));
+    const State state = states.value(camera.key(), {entry.needsUpdate ? "needs " + camera.entry.Version
+                                                                      : QStringLiteral("up to date"),
+                                                    false});
+    item->setData(CameraRowDelegate::detailRole, cameraPlace(camera) + QString::fromUtf8(" \u00b7 ") + state.text);
+    item->setData(CameraRowDelegate::failedRole, state.failed);
+}

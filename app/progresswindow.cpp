@@ -1,0 +1,174 @@
+#include "app/progresswindow.h"
+
+#include "detection/cameranames.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int refreshEveryMs = 250;
+constexpr int barSteps = 1000;
+constexpr int rowMargin = 8;
+// Ten cameras fit at 100 %; more, or a larger scale, scroll.
+constexpr qreal tallestShareOfScreen = 0.6;
+
+QString sizeText(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+}
+
+ProgressWindow::ProgressWindow(QWidget *window, int giveUpMs) : QDialog(window), giveUpMs(giveUpMs)
+{
+    setWindowTitle(tr("Updating camera firmware"));
+    setWindowModality(Qt::WindowModal);
+    auto *cameras = new QWidget;
+    grid = new QGridLayout(cameras);
+    grid->setColumnStretch(0, 1);
+    auto *scroll = new QScrollArea;
+    scroll->setWidget(cameras);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    summary = new QLabel;
+    stopButton = new QPushButton(tr("Stop"));
+    connect(stopButton, &QPushButton::clicked, this, [this] {
+        stopButton->setEnabled(false);
+        stopButton->setText(tr("Stopping\u2026"));
+        emit stopRequested();
+    });
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(summary, 1);
+    bottom->addWidget(stopButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(scroll, 1);
+    layout->addLayout(bottom);
+    refreshTimer.setInterval(refreshEveryMs);
+    connect(&refreshTimer, &QTimer::timeout, this, &ProgressWindow::refresh);
+    refreshTimer.start();
+    clock.start();
+}
+
+void ProgressWindow::addCamera(int index, const AttachedCamera &camera)
+{
+    const int row = 2 * lines.size();
+    auto *name = new QLabel(cameraTitle(camera) + QString::fromUtf8(" \u00b7 ") + cameraPlace(camera));
+    QFont bold = name->font();
+    bold.setBold(true);
+    name->setFont(bold);
+    Line line;
+    line.step = new QLabel;
+    line.bar = new QProgressBar;
+    line.bar->setRange(0, barSteps);
+    line.bar->setTextVisible(false);
+    grid->addWidget(name, row, 0);
+    grid->addWidget(line.bar, row, 1);
+    grid->addWidget(line.step, row + 1, 0, 1, 2);
+    lines.insert(index, line);
+    refresh();
+    // As tall as the lines need, up to a share of the screen.
+    const QScreen *screen = QGuiApplication::screenAt(parentWidget() ? parentWidget()->geometry().center() : QPoint());
+    const int tallest = int((screen ? screen->availableGeometry().height() : 768) * tallestShareOfScreen);
+    resize(qMax(width(), grid->sizeHint().width() + 48), qMin(tallest, grid->sizeHint().height() + 80));
+}
+
+void ProgressWindow::takeProgress(int index, const JobProgress &progress)
+{
+    auto line = lines.find(index);
+    if (line == lines.end())
+        return;
+    if (!line->started || progress.phase != line->progress.phase) {
+        line->phaseStartMs = clock.elapsed();
+        line->rate.reset();
+    }
+    line->started = true;
+    line->progress = progress;
+}
+
+void ProgressWindow::takeResult(int index, const UpdateMessage &message, bool succeeded)
+{
+    auto line = lines.find(index);
+    if (line == lines.end())
+        return;
+    line->finished = true;
+    line->succeeded = succeeded;
+    line->step->setText((succeeded ? tr("Done: ") : tr("Failed: ")) + message.brief);
+    line->bar->setRange(0, barSteps);
+    line->bar->setValue(succeeded ? barSteps : 0);
+    refresh();
+}
+
+void ProgressWindow::keepClearOf(const QRect &area)
+{
+    // Qt centres the dialog on the window, often right over the camera's row: move it
+    // below the row, or above it when there is no room below.
+    const QRect frame = frameGeometry();
+    if (area.isEmpty() || !frame.intersects(area))
+        return;
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen->availableGeometry();
+    QPoint topLeft(frame.x(), area.bottom() + rowMargin);
+    if (topLeft.y() + frame.height() > room.bottom())
+        topLeft.setY(area.top() - rowMargin - frame.height());
+    if (topLeft.y() >= room.top())
+        move(topLeft);
+}
+
+void ProgressWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel))
+        event->accept();
+    else
+        QDialog::keyPressEvent(event);
+}
+
+void ProgressWindow::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+}
+
+void ProgressWindow::refresh()
+{
+    const qint64 now = clock.elapsed();
+    int finished = 0, failed = 0;
+    qint64 done = 0, total = 0;
+    for (Line &line : lines) {
+        finished += line.finished;
+        failed += line.finished && !line.succeeded;
+        done += line.progress.done;
+        total += qMax(line.progress.total, line.progress.done);
+        if (line.finished)
+            continue;
+        if (line.started)
+            line.rate.sample(now, line.progress.done);
+        TransferState state;
+        state.phase = line.progress.phase;
+        state.done = line.progress.done;
+        state.total = line.progress.total;
+        state.bytesPerSecond = line.rate.bytesPerSecond();
+        state.elapsedMs = now - line.phaseStartMs;
+        state.silentMs = line.progress.silentMs;
+        state.giveUpMs = giveUpMs;
+        line.step->setText(progressStepText(state).replace('\n', QString::fromUtf8(" \u00b7 ")));
+        if (line.progress.total > 0) {
+            line.bar->setRange(0, barSteps);
+            line.bar->setValue(int(qBound<qint64>(0, line.progress.done * barSteps / line.progress.total, barSteps)));
+        } else {
+            line.bar->setRange(0, 0); // busy, while the size is unknown and through the push
+        }
+    }
+    QString text = tr("%1 of %2 cameras done").arg(finished).arg(lines.size());
+    if (failed > 0)
+        text += tr(", %1 failed").arg(failed);
+    if (total > 0)
+        text += tr(" \u00b7 %1 of %2").arg(sizeText(done), sizeText(total));
+    summary->setText(text);
+}

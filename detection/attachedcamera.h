@@ -1,0 +1,43 @@
+#pragma once
+
+#include "catalogue/assetinformation.h"
+
+#include <QMetaType>
+#include <QString>
+
+enum class CameraRoute
+{
+    Card, // its SD card, mounted as a volume
+    Adb,  // USB debugging, through the adb tool
+};
+
+// One camera attached now: which catalogue entry it is a camera of, where it is, and
+// what it reports. Made by detection and handed around by value.
+struct AttachedCamera
+{
+    ASSET_INFORMATION entry;
+    int entryIndex = -1; // the entry's place in the catalogue
+    CameraRoute route = CameraRoute::Card;
+    // The card's root (mount point or drive), or the adb serial.
+    QString location;
+    // What tells this card from another mounted at the same place later; empty over adb.
+    QString volumeIdentity;
+
+    QString Device_Version;
+    QString Device_Brand;
+    // Where the image goes: on the card, or the local file that is staged and pushed.
+    QString Update_Path;
+
+    // Identity within a run: the same camera, attached all along, keeps its key.
+    QString key() const
+    {
+        return (route == CameraRoute::Card ? "card:" + location + '|' + volumeIdentity : "adb:" + location) + '|'
+               + QString::number(entryIndex);
+    }
+    // What a technician names it by: the card's mount point, or adb:SERIAL.
+    QString id() const { return route == CameraRoute::Card ? location : "adb:" + location; }
+
+    bool hasVersion() const { return !Device_Version.isEmpty(); }
+};
+
+Q_DECLARE_METATYPE(AttachedCamera)

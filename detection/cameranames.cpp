@@ -1,0 +1,33 @@
+#include "detection/cameranames.h"
+
+namespace {
+// Serials run to 20 characters and more; a row has room for a dozen.
+constexpr int shownSerialCharacters = 12;
+}
+
+QString cameraRowText(const AttachedCamera &camera)
+{
+    return " " + camera.entry.Model + " - " + camera.Device_Version;
+}
+
+QString cameraTitle(const AttachedCamera &camera)
+{
+    QString title = camera.entry.Model + " - " + camera.Device_Version;
+    if (!camera.Device_Brand.isEmpty())
+        title += " (" + camera.Device_Brand + ")";
+    return title;
+}
+
+QString cameraPlace(const AttachedCamera &camera)
+{
+    if (camera.route == CameraRoute::Adb) {
+        QString serial = camera.location;
+        if (serial.size() > shownSerialCharacters)
+            serial = serial.left(shownSerialCharacters / 2 - 1) + QChar(0x2026) + serial.right(shownSerialCharacters / 2);
+        return "USB debugging " + serial;
+    }
+    QString root = camera.location;
+    if (root.endsWith('/') && !root.endsWith(":/") && root.size() > 1)
+        root.chop(1);
+    return root;
+}

@@ -1,0 +1,24 @@
+#include "detection/volumeprobe.h"
+
+#include "detection/versionfile.h"
+
+#include <QFile>
+#include <QStorageInfo>
+
+ProbedVolume probeVolume(const MountPoint &mount, const QStringList &modelCodes)
+{
+    ProbedVolume volume;
+    volume.rootPath = mount.rootPath;
+    volume.identity = mount.identity.isEmpty() ? mountIdentityAt(mount.rootPath) : mount.identity;
+    const QStorageInfo info(mount.rootPath);
+    // A write-protected card can take no update; a reader without a card is not ready.
+    volume.mayHoldCamera = info.isValid() && info.isReady() && !info.isReadOnly() && info.bytesTotal() > 0;
+    if (!volume.mayHoldCamera)
+        return volume;
+    for (const QString &code : modelCodes) {
+        // Anything of the folder's name will do: cameras are not told apart from a file.
+        if (QFile::exists(CardLayout::onVolume(mount.rootPath, CardLayout::deviceFolder(code))))
+            volume.folders.append({code, readCardVersionFile(mount.rootPath, code)});
+    }
+    return volume;
+}

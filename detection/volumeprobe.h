@@ -1,0 +1,28 @@
+#pragma once
+
+#include "detection/mounttable.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// A model's device folder found on a volume, with its version file's first bytes.
+struct CardFolder
+{
+    QString modelCode;
+    QByteArray versionFile;
+};
+
+// What one mounted volume shows of cameras.
+struct ProbedVolume
+{
+    QString rootPath;
+    QString identity;
+    bool mayHoldCamera = false; // valid, ready, writable and not empty
+    QVector<CardFolder> folders;
+};
+
+// Looks at one volume: whether it can take an update, and which of the models'
+// device folders it holds. Blocks on the volume; meant for a thread that may be given up.
+ProbedVolume probeVolume(const MountPoint &mount, const QStringList &modelCodes);

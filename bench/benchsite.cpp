@@ -1,6 +1,7 @@
 #include "benchsite.h"
 
 #include "cardlayout.h"
+#include "testkit.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -12,11 +13,10 @@
 namespace {
 constexpr qint64 MiB = 1024 * 1024;
 // Room for the image, its temporary copy while it is written, and an old image.
-constexpr qint64 cardBytes = 1600 * MiB;
-const QString installCode = QStringLiteral("TZ41");
+constexpr qint64 installCardBytes = 1600 * MiB;
+const QString installModel = QStringLiteral("TZ4100"), installCode = QStringLiteral("TZ41");
 const QByteArray outOfDateVersionFile = "5.910\n";
 constexpr int modelCount = 24;
-constexpr int storageCardCount = 16;
 
 bool fail(QString *error, const QString &message)
 {
@@ -26,22 +26,22 @@ bool fail(QString *error, const QString &message)
 }
 
 // Random bytes, hashed with Qt's own digest: independent of the code under test.
-bool writeImage(const QString &path, qint64 size, quint32 seed, QString *checksum)
+bool writeImage(BenchSite::Image &image, quint32 seed)
 {
-    QFile file(path);
+    QFile file(image.path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     QRandomGenerator generator(seed);
     QCryptographicHash hash(QCryptographicHash::Sha256);
     QVector<quint32> chunk(int(MiB / sizeof(quint32)));
-    for (qint64 written = 0; written < size; written += MiB) {
+    for (qint64 written = 0; written < image.size; written += MiB) {
         generator.fillRange(chunk.data(), chunk.size());
         const char *bytes = reinterpret_cast<const char *>(chunk.constData());
         hash.addData(bytes, int(MiB));
         if (file.write(bytes, MiB) != MiB)
             return false;
     }
-    *checksum = QString::fromLatin1(hash.result().toHex().toUpper());
+    image.checksum = QString::fromLatin1(hash.result().toHex().toUpper());
     return true;
 }
 
@@ -58,27 +58,17 @@ bool run(const QString &program, const QStringList &arguments, QString *error)
 
 bool kernelHasFileSystem(const QByteArray &type)
 {
-    QFile list(QStringLiteral("/proc/filesystems"));
-    if (!list.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray &line : list.readAll().split('\n')) {
-        if (line.trimmed() == type)
-            return true;
-    }
-    return false;
+    const QByteArray list = fileBytes(QStringLiteral("/proc/filesystems"));
+    return list.split('\n').contains("\t" + type) || list.split('\n').contains("nodev\t" + type);
 }
 
-// Models whose short code is the name without its final "00", e.g. TZ1100 -> TZ11.
+// Models whose short code is the name without its final "00", e.g. TZ1100 -> TZ11,
+// skipping multiples of ten (TZ2000 would become TZ2K): TZ11 to TZ36, never TZ41.
 QString modelName(int index)
 {
     int number = 11 + index;
-    number += (number - 11) / 9; // skip multiples of ten: TZ2000 would become TZ2K
+    number += (number - 11) / 9;
     return QStringLiteral("TZ%1").arg(number * 100);
-}
-
-QString modelCode(int index)
-{
-    return modelName(index).chopped(2);
 }
 }
 
@@ -86,11 +76,6 @@ BenchSite::BenchSite(const QString &scratchFolder) : scratch(QDir(scratchFolder)
 
 BenchSite::~BenchSite()
 {
-    if (server.state() != QProcess::NotRunning) {
-        server.terminate();
-        if (!server.waitForFinished(5000))
-            server.kill();
-    }
     if (!diskCard.isEmpty())
         QProcess::execute(QStringLiteral("umount"), {diskCard});
 }
@@ -104,71 +89,75 @@ bool BenchSite::prepare(QString *error)
         return fail(error, scratch + " is not empty and was not made by vek-bench");
     if (earlierRun && !QDir(scratch).removeRecursively())
         return fail(error, "cannot clear " + scratch);
-    QFile markerFile(marker);
-    if (!QDir().mkpath(scratchPath("www/fw")) || !QDir().mkpath(scratchPath("work")) || !markerFile.open(QIODevice::WriteOnly))
+    if (!QDir().mkpath(scratchPath("images")) || !QDir().mkpath(scratchPath("work")) || !writeFile(marker, {}))
         return fail(error, "cannot create " + scratch);
-    // adb stages its images in the working directory.
+    // adb stages its images in the working directory; the image cache is the user's.
     QDir::setCurrent(scratchPath("work"));
-    return makeImages(error) && writeCatalogue(error) && mountCards(error) && startServer(error);
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratchPath("cache")));
+
+    QString why;
+    tmpfsCard = scratchPath("cards/install-tmpfs");
+    if (!QDir().mkpath(tmpfsCard) || !mounts.mountTmpfs(tmpfsCard, installCardBytes, false, &why)
+        || makeCard(tmpfsCard, installCode, outOfDateVersionFile, true).isEmpty())
+        return fail(error, "cannot mount a tmpfs card: " + why);
+    if (!mountDiskCard(&whyNoDiskCard))
+        diskCard.clear();
+    return makeImages(error) && serveCatalogue(error);
 }
 
 bool BenchSite::makeImages(QString *error)
 {
-    image64 = {"TZ64M.bin", scratchPath("www/fw/TZ64M.bin"), 64 * MiB, {}};
-    image512 = {"TZ512M.bin", scratchPath("www/fw/TZ512M.bin"), 512 * MiB, {}};
-    image512ForAdb = {"TZ512M-adb.bin", scratchPath("www/fw/TZ512M-adb.bin"), 512 * MiB, {}};
-    if (!writeImage(image64.path, image64.size, 64, &image64.checksum)
-        || !writeImage(image512.path, image512.size, 512, &image512.checksum)
-        || !QFile::copy(image512.path, image512ForAdb.path))
-        return fail(error, "cannot write the firmware images below " + scratch);
-    image512ForAdb.checksum = image512.checksum;
-    return true;
+    const auto image = [this](const QString &name, qint64 size) {
+        return Image{"/fw/" + name, scratchPath("images/" + name), size, {}};
+    };
+    image64 = image("TZ64M.bin", 64 * MiB);
+    image512 = image("TZ512M.bin", 512 * MiB);
+    bool written = writeImage(image64, 64) && writeImage(image512, 512);
+    for (int i = 0; i < 4 && written; ++i) {
+        fleetImages << image(QStringLiteral("fleet-%1.bin").arg(i + 1), 64 * MiB);
+        written = writeImage(fleetImages.last(), quint32(100 + i));
+    }
+    return written || fail(error, "cannot write the firmware images below " + scratch);
 }
 
-// 24 models: the first 16 on mounted cards, the last one behind adb. The first card's
-// model gets the 512 MiB image, the adb camera's model the same bytes under its own link.
-bool BenchSite::writeCatalogue(QString *error)
+// 24 models: four of the fleet with a 64 MiB image each, one with the 512 MiB image,
+// one for the request count, two behind adb (64 MiB, and the 512 MiB image under a link
+// of its own), and fillers, as a real catalogue has more models than cameras attached.
+bool BenchSite::serveCatalogue(QString *error)
 {
-    QJsonObject catalogue{{"!about", "benchmark catalogue"}};
+    if (!server.start(error))
+        return false;
     for (int i = 0; i < modelCount; ++i) {
-        const bool adbModel = i == modelCount - 1;
-        const Image &image = i == 0 ? image512 : adbModel ? image512ForAdb : image64;
-        // The link is made absolute once the server's port is known.
-        QJsonObject entry{{"Version", "5.920"}, {"Link", image.fileName}, {"Checksum", image.checksum}};
-        if (adbModel)
+        Model model{modelName(i), modelName(i).chopped(2), &image64, image64.route, false};
+        if (i < 4)
+            model.image = &fleetImages[i], model.route = fleetImages[i].route;
+        else if (i == 4)
+            model.image = &image512, model.route = image512.route;
+        else if (i == 5)
+            model.route = "/fw/requests.bin";
+        else if (i == 6)
+            model.route = "/fw/adb.bin", model.adb = true;
+        else if (i == 7)
+            model.image = &image512, model.route = "/fw/adb-512.bin", model.adb = true;
+        models << model;
+    }
+    for (int i = 0; i < 4; ++i)
+        fleetModels[i] = &models[i];
+    bigModel = &models[4], requestsModel = &models[5], adbModel = &models[6], bigAdbModel = &models[7];
+    for (int i = 8; i < modelCount; ++i)
+        fillerModels << &models[i];
+
+    QJsonObject catalogue{{"!about", "benchmark catalogue"}};
+    for (const Model &model : qAsConst(models)) {
+        server.serveFile(model.route, model.image->path);
+        QJsonObject entry{{"Version", "5.920"}, {"Link", url(model.route)}, {"Checksum", model.image->checksum}};
+        if (model.adb)
             entry.insert("ADB_Device", true);
-        catalogue.insert(modelName(i), entry);
+        catalogue.insert(model.name, entry);
     }
-    catalogueModels = modelCount;
-    cardsInCatalogue = storageCardCount;
-    QFile file(scratchPath("www/fw/catalogue-template.json"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(catalogue).toJson()) < 0)
-        return fail(error, "cannot write the catalogue");
-    return true;
-}
-
-bool BenchSite::mountCards(QString *error)
-{
-    QString why;
-    tmpfsCard = scratchPath("cards/install-tmpfs");
-    if (!QDir().mkpath(tmpfsCard) || !mounts.mountTmpfs(tmpfsCard, cardBytes, false, &why))
-        return fail(error, "cannot mount a tmpfs card: " + why);
-    if (makeCard(tmpfsCard, installCode, outOfDateVersionFile, true).isEmpty())
-        return fail(error, "cannot lay out " + tmpfsCard);
-    if (!mountDiskCard(&whyNoDiskCard))
-        diskCard.clear();
-
-    for (int i = 0; i < storageCardCount; ++i) {
-        const QString root = scratchPath(QStringLiteral("cards/poll-%1").arg(i + 1, 2, 10, QChar('0')));
-        if (!QDir().mkpath(root) || !mounts.mountTmpfs(root, cardBytes, false, &why))
-            return fail(error, "cannot mount a polled card: " + why);
-        if (makeCard(root, modelCode(i), outOfDateVersionFile, true).isEmpty())
-            return fail(error, "cannot lay out " + root);
-        pollCards << root;
-    }
-    adb.attach(true);
-    if (makeCard(adb.cardPath(), modelCode(modelCount - 1), outOfDateVersionFile, true).isEmpty())
-        return fail(error, "cannot lay out the adb camera's card");
+    for (const Image *image : {&image64, &image512})
+        server.serveFile(image->route, image->path);
+    server.serve("/fw/" + catalogueFileName, QJsonDocument(catalogue).toJson(), "text/plain");
     return true;
 }
 
@@ -177,7 +166,7 @@ bool BenchSite::mountDiskCard(QString *why)
     const QString imageFile = scratchPath("disk-card.img");
     diskCard = scratchPath("cards/install-disk");
     QFile sparse(imageFile);
-    if (!QDir().mkpath(diskCard) || !sparse.open(QIODevice::WriteOnly) || !sparse.resize(cardBytes + 64 * MiB))
+    if (!QDir().mkpath(diskCard) || !sparse.open(QIODevice::WriteOnly) || !sparse.resize(installCardBytes + 64 * MiB))
         return fail(why, "cannot create " + imageFile);
     sparse.close();
     // A camera's card is FAT; a kernel without it gets ext4, and the table says which.
@@ -193,56 +182,72 @@ bool BenchSite::mountDiskCard(QString *why)
     return true;
 }
 
-bool BenchSite::startServer(QString *error)
+FirmwareSource BenchSite::source() const
 {
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    const QString support = QStringLiteral(VEK_TEST_SUPPORT_DIR);
-    server.start(QStringLiteral("python3"), {support + "/https-server.py", "--root", scratchPath("www"), "--cert",
-                                             support + "/certs/test-server.crt", "--key", support + "/certs/test-server.key"});
-    if (!server.waitForReadyRead(30000))
-        return fail(error, "the HTTPS server did not start: " + server.errorString());
-    port = quint16(server.readLine().trimmed().toUInt());
-    if (port == 0)
-        return fail(error, QStringLiteral("the HTTPS server gave no port"));
-
-    // The catalogue's links point at this server, now that its port is known.
-    QFile templateFile(scratchPath("www/fw/catalogue-template.json"));
-    if (!templateFile.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("cannot read the catalogue template"));
-    QJsonObject catalogue = QJsonDocument::fromJson(templateFile.readAll()).object();
-    for (auto it = catalogue.begin(); it != catalogue.end(); ++it) {
-        if (!it.value().isObject())
-            continue;
-        QJsonObject entry = it.value().toObject();
-        entry.insert("Link", baseUrl() + "/" + entry.value("Link").toString());
-        it.value() = entry;
-    }
-    QFile file(scratchPath("www/fw/vek-updater-config.txt"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(catalogue).toJson()) < 0)
-        return fail(error, QStringLiteral("cannot write the catalogue"));
-    return true;
-}
-
-QString BenchSite::baseUrl() const
-{
-    return QStringLiteral("https://127.0.0.1:%1/fw").arg(port);
+    return *FirmwareSource::fromArgument(sourceAddress(), nullptr);
 }
 
 QString BenchSite::certificate() const
 {
-    return QStringLiteral(VEK_TEST_CERTIFICATE);
+    return QStringLiteral(VEK_TEST_SUPPORT_DIR "/certs/test-server.crt");
 }
 
-ASSET_INFORMATION BenchSite::cameraOn(const QString &cardRoot, const Image &image) const
+AttachedCamera BenchSite::installCamera(const QString &cardRoot, const Image &image) const
 {
-    ASSET_INFORMATION camera;
-    camera.Model = QStringLiteral("TZ4100");
-    camera.Model_Code = installCode;
-    camera.Version = QStringLiteral("5.920");
-    camera.Link = url(image);
-    camera.Checksum = image.checksum;
-    camera.Device_Version = QStringLiteral("5.910");
-    camera.Update_Path = cardRoot + "/DCIM/" + installCode + "LOAD/" + installCode + "UPDT.BIN";
-    camera.Attached = true;
+    AttachedCamera camera = cardCamera(installModel, installCode, cardRoot);
+    camera.entry.Link = url(image.route);
+    camera.entry.Checksum = image.checksum;
     return camera;
+}
+
+bool BenchSite::attachAdbCamera(const QString &serial, const Model &model)
+{
+    adb.attach(true, serial);
+    return !makeCard(adb.cardPath(serial), model.code, outOfDateVersionFile, true).isEmpty();
+}
+
+Cards::~Cards()
+{
+    for (const auto &card : fuseCards)
+        card->terminate(), card->waitForFinished(5000);
+    for (const QString &root : qAsConst(mountedRoots) + backings)
+        site.mounts.unmount(root, true);
+}
+
+bool Cards::plug(const QVector<const BenchSite::Model *> &cameraModels, qint64 bytesPerSecond, QString *why)
+{
+    for (const BenchSite::Model *model : cameraModels) {
+        const QString root = site.scratchPath(QStringLiteral("cards/%1-%2").arg(name).arg(mountedRoots.size() + 1));
+        // Room for the image and its temporary copy.
+        const qint64 bytes = 2 * model->image->size + 64 * MiB;
+        if (bytesPerSecond <= 0) {
+            if (!QDir().mkpath(root) || !site.mounts.mountTmpfs(root, bytes, false, why))
+                return false;
+            mountedRoots << root;
+        } else {
+            // The card's files one folder down: the tmpfs itself is no camera's card.
+            const QString backing = root + "-backing";
+            if (!QDir().mkpath(backing) || !site.mounts.mountTmpfs(backing, bytes, false, why)
+                || !QDir().mkpath(backing + "/card"))
+                return false;
+            backings << backing;
+            fuseCards.push_back(std::make_unique<QProcess>());
+            if (!mountFuseCard(*fuseCards.back(), backing + "/card", root, {"rate=" + QString::number(bytesPerSecond)}))
+                return fail(why, "cannot mount a FUSE card (is fuse3 installed?)");
+            mountedRoots << root;
+        }
+        if (makeCard(mountedRoots.last(), model->code, outOfDateVersionFile, true).isEmpty())
+            return fail(why, "cannot lay out " + root);
+    }
+    return true;
+}
+
+void Cards::clearImages() const
+{
+    for (const QString &root : mountedRoots) {
+        for (const QFileInfo &folder : QDir(root + "/DCIM").entryInfoList({"*LOAD"}, QDir::Dirs)) {
+            for (const QString &file : QDir(folder.filePath()).entryList(QDir::Files | QDir::Hidden))
+                QFile::remove(folder.filePath() + "/" + file);
+        }
+    }
 }

@@ -4,9 +4,10 @@
 #include "resulttable.h"
 #include "samples.h"
 #include "shellpipeline.h"
-#include "updaterrun.h"
+#include "stationrun.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTextStream>
 
 namespace {
@@ -14,23 +15,31 @@ namespace {
 // disk adds the read-back, which the pipeline does not do.
 constexpr double tmpfsTargetRatio = 0.6, diskTargetRatio = 0.8;
 
+// One camera's update by a station of its own, so that the image is downloaded.
+BenchStation::Run installAlone(BenchSite &site, const AttachedCamera &camera)
+{
+    QFile::remove(camera.Update_Path);
+    BenchStation station(site.source());
+    return station.update({camera});
+}
+
 void installTime(BenchSite &site, ResultTable &table, const BenchSite::Image &image, const QString &card,
                  const QString &cardName, int repeats)
 {
     const double targetRatio = card == site.tmpfsCard ? tmpfsTargetRatio : diskTargetRatio;
     const QString target = QStringLiteral("<= %1").arg(targetRatio, 0, 'f', 2);
-    const ASSET_INFORMATION camera = site.cameraOn(card, image);
-    const PipelineJob pipeline{site.url(image), image.checksum, QDir::temp().filePath("vek-bench-pipeline.bin"),
+    const AttachedCamera camera = site.installCamera(card, image);
+    const PipelineJob pipeline{site.url(image.route), image.checksum, QDir::temp().filePath("vek-bench-pipeline.bin"),
                                camera.Update_Path, site.certificate()};
     QVector<double> updaterSeconds, pipelineSeconds;
     QTextStream progress(stderr);
     // Alternating, so that a slow spell of the shared machine hits both alike.
     for (int i = 0; i < repeats; ++i) {
-        const TimedInstall updater = installWithFreshWindow(site.baseUrl(), camera);
+        const BenchStation::Run updater = installAlone(site, camera);
         const TimedRun script = runTechnicianPipeline(pipeline);
-        if (updater.outcome != 0 || !script.ok) {
-            table.addSkipped(QStringLiteral("Install %1 MiB, %2").arg(image.size >> 20).arg(cardName),
-                             target, updater.outcome != 0 ? QStringLiteral("updater outcome %1").arg(updater.outcome) : script.error);
+        if (!updater.failure.isEmpty() || !script.ok) {
+            table.addSkipped(QStringLiteral("Install %1 MiB, %2").arg(image.size >> 20).arg(cardName), target,
+                             updater.failure.isEmpty() ? script.error : updater.failure);
             return;
         }
         updaterSeconds << updater.seconds;
@@ -54,7 +63,7 @@ void installTime(BenchSite &site, ResultTable &table, const BenchSite::Image &im
 void benchInstallTime(BenchSite &site, ResultTable &table, int repeats)
 {
     // Warms up the libraries and the server before anything is timed.
-    installWithFreshWindow(site.baseUrl(), site.cameraOn(site.tmpfsCard, site.image64));
+    installAlone(site, site.installCamera(site.tmpfsCard, site.image64));
 
     QVector<QPair<QString, QString>> cards{{site.tmpfsCard, QStringLiteral("tmpfs card")}};
     if (!site.diskCard.isEmpty())

@@ -22,7 +22,12 @@ TimedRun receiveAsTheUpdaterDoes(const QUrl &url, qint64 expectedSize)
         received += size;
         return true;
     };
-    const DownloadResult download = downloadFirmware(url, drop, DownloadLimits());
+    DownloadRequest request;
+    request.url = url;
+    DownloadHandlers handlers;
+    handlers.begin = [](qint64 startsAt) { return startsAt == 0; };
+    handlers.sink = drop;
+    const DownloadResult download = downloadFirmware(request, handlers, StopFlag());
     TimedRun run;
     run.seconds = double(clock.nsecsElapsed()) / 1e9;
     run.ok = download.succeeded() && received == expectedSize;
@@ -38,9 +43,9 @@ void benchReceiveOnly(BenchSite &site, ResultTable &table, int repeats)
     const QString what = QStringLiteral("Receive only, 512 MiB: the updater's download vs curl (median of %1)").arg(repeats);
     QVector<double> updater, curl;
     for (int i = 0; i < repeats; ++i) {
-        const TimedRun ours = receiveAsTheUpdaterDoes(QUrl(site.url(image)), image.size);
+        const TimedRun ours = receiveAsTheUpdaterDoes(QUrl(site.url(image.route)), image.size);
         const TimedRun reference = runTimedProgram(QStringLiteral("curl"), {"--silent", "--show-error", "--fail", "--cacert",
-                                                                            site.certificate(), "-o", "/dev/null", site.url(image)});
+                                                                            site.certificate(), "-o", "/dev/null", site.url(image.route)});
         if (!ours.ok || !reference.ok) {
             table.addSkipped(what, QString(), ours.ok ? reference.error : ours.error);
             return;

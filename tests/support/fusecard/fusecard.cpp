@@ -12,6 +12,7 @@
 #define FUSE_USE_VERSION 31
 #include <fuse.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -29,8 +30,7 @@ namespace {
 std::string backing, corruptedNameText, logFile;
 double bytesPerSecond = 0;
 std::mutex throttle;
-double writtenBytes = 0;
-const auto started = std::chrono::steady_clock::now();
+std::chrono::steady_clock::time_point busyUntil; // when the card is done with what it took
 
 std::string real(const char *path) { return backing + path; }
 int status(long result) { return result < 0 ? -errno : int(result); }
@@ -45,19 +45,22 @@ void note(const std::string &line)
     }
 }
 
-// Sleeps until the card has had the time that its rate gives all it took so far.
+// Sleeps until the card has had the time its rate gives these bytes, after what it took
+// before them. Time the card spent idle is no credit: a real card writes no faster for
+// having rested.
 void takeTimeFor(size_t bytes)
 {
     if (bytesPerSecond <= 0)
         return;
-    std::chrono::duration<double> due;
+    std::chrono::steady_clock::time_point due;
     {
         const std::lock_guard<std::mutex> lock(throttle);
-        writtenBytes += double(bytes);
-        due = std::chrono::duration<double>(writtenBytes / bytesPerSecond) - (std::chrono::steady_clock::now() - started);
+        busyUntil = std::max(busyUntil, std::chrono::steady_clock::now())
+                    + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                        std::chrono::duration<double>(double(bytes) / bytesPerSecond));
+        due = busyUntil;
     }
-    if (due.count() > 0)
-        std::this_thread::sleep_for(due);
+    std::this_thread::sleep_until(due);
 }
 }
 

@@ -3,22 +3,22 @@
 // at 100 % and at 200 %): it serves a catalogue and slowly trickling images on
 // loopback, lists three cameras on tmpfs cards and saves, in the folder given,
 //   progress-single{suffix}.png      one camera, downloading
-//   progress-update-all{suffix}.png  "Update All", the second of three cameras
+//   progress-update-all{suffix}.png  "Update All": one camera done, one downloading
 //   progress-stall{suffix}.png       "Update All", the third camera's server gone silent
 
-#include "app/mainwindow.h"
-#include "cardlayout.h"
+#include "app/progresswindow.h"
 #include "httpsserver.h"
 #include "messageboxwatcher.h"
 #include "mountsandbox.h"
+#include "testkit.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QPainter>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -33,13 +33,22 @@ int fail(const QString &why)
     return 1;
 }
 
-QProgressDialog *visibleProgressDialog()
+ProgressWindow *visibleProgressWindow()
 {
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *dialog = qobject_cast<QProgressDialog *>(widget); dialog && dialog->isVisible())
-            return dialog;
+        if (auto *progress = qobject_cast<ProgressWindow *>(widget); progress && progress->isVisible())
+            return progress;
     }
     return nullptr;
+}
+
+// Every line the progress window shows, one under the other.
+QString shownText(const ProgressWindow &progress)
+{
+    QStringList lines;
+    for (const QLabel *label : progress.findChildren<QLabel *>())
+        lines << label->text();
+    return lines.join('\n');
 }
 
 QByteArray firmware(int size, int seed)
@@ -78,8 +87,8 @@ public:
         QTimer look;
         int matchedTicks = 0;
         QObject::connect(&look, &QTimer::timeout, [&] {
-            QProgressDialog *dialog = visibleProgressDialog();
-            if (saved || !dialog || !dialog->labelText().contains(QRegularExpression(labelPattern)))
+            ProgressWindow *dialog = visibleProgressWindow();
+            if (saved || !dialog || !shownText(*dialog).contains(QRegularExpression(labelPattern)))
                 return;
             // Long enough for the speed and the time left to settle.
             if (++matchedTicks < 12)
@@ -144,11 +153,11 @@ int main(int argc, char *argv[])
             return fail(QStringLiteral("cannot lay out a card"));
     }
 
-    MainWindow window(nullptr, server.origin() + "/fw");
+    MainWindow window(nullptr, *FirmwareSource::fromArgument(server.origin() + "/fw", nullptr));
     window.move(40, 40);
     window.show();
     window.init();
-    if (!QTest::qWaitFor([&] { return window.attachedDeviceList().size() == 3; }, 10000))
+    if (!QTest::qWaitFor([&] { return rows(window).size() == 3; }, 10000))
         return fail(QStringLiteral("the cameras were not listed"));
 
     MessageBoxWatcher boxes;
@@ -156,13 +165,17 @@ int main(int argc, char *argv[])
     // The single update goes first: its image is then kept, and "Update All" spends
     // its time on the other two.
     if (!Photographer(window, shot("single")).shoot("Downloading", [&] {
-            window.updateDevice(window.attachedDeviceList().first());
+            doubleClickRow(window, 0);
+            static_cast<void>(QTest::qWaitFor([&] { return !boxes.titles().isEmpty(); }, 60000));
         }))
         return fail("no progress window for a single update, or cannot write " + shot("single"));
     Photographer all(window, shot("update-all")), stall(window, shot("stall"));
     bool stalled = false;
-    const bool running = all.shoot("camera 2 of 3\nDownloading", [&] {
-        stalled = stall.shoot("No data for", [&] { window.findChild<QPushButton *>("pushButton")->click(); });
+    const bool running = all.shoot("Done: (.|\n)*Downloading", [&] {
+        stalled = stall.shoot("No data for", [&] {
+            window.findChild<QPushButton *>("pushButton")->click();
+            static_cast<void>(QTest::qWaitFor([&] { return boxes.titles().size() == 4; }, 120000));
+        });
     });
     if (!running || !stalled)
         return fail("no progress window during Update All, or cannot write to " + output.path());

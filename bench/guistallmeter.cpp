@@ -81,6 +81,7 @@ bool runEventLoopUntil(const std::function<bool()> &done, int timeoutMs)
             loop.quit();
     });
     QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timeout.setTimerType(Qt::PreciseTimer);
     check.start(20);
     timeout.start(timeoutMs);
     if (!done())

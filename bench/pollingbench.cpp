@@ -8,6 +8,8 @@
 
 #include <QElapsedTimer>
 
+#include <cstdio>
+
 #include <sys/resource.h>
 
 namespace {
@@ -90,8 +92,11 @@ void benchPolling(BenchSite &site, ResultTable &table)
         return;
     }
     QTest::qWait(3000); // past the first reads of each camera
+    fprintf(stderr, "  %d cameras listed; %d s idle from now\n", cameras, idleMeasureMs / 1000);
 
-    const int adbBefore = site.adb.log().size();
+    // From just after an adb process has started: a window of whole poll periods.
+    const int adbBefore = site.adb.log().size() + 1;
+    runEventLoopUntil([&] { return site.adb.log().size() >= adbBefore; }, 5000);
     const double cpuBefore = cpuSeconds(RUSAGE_SELF), childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
     QElapsedTimer wall;
     wall.start();

@@ -88,3 +88,10 @@ bool runEventLoopUntil(const std::function<bool()> &done, int timeoutMs)
         loop.exec();
     return done();
 }
+
+void runEventLoopFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}

@@ -43,4 +43,5 @@ private:
 // time between its rounds of events, which a measured stall would count as the
 // program's.
 bool runEventLoopUntil(const std::function<bool()> &done, int timeoutMs);
-inline void runEventLoopFor(int ms) { runEventLoopUntil([] { return false; }, ms); }
+// The same for a fixed time, with no timer of its own in between.
+void runEventLoopFor(int ms);

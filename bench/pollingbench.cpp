@@ -92,18 +92,21 @@ void benchPolling(BenchSite &site, ResultTable &table)
         return;
     }
     QTest::qWait(3000); // past the first reads of each camera
-    fprintf(stderr, "  %d cameras listed; %d s idle from now\n", cameras, idleMeasureMs / 1000);
+    fprintf(stderr, "  %d cameras listed; 2 x %d s idle from now\n", cameras, idleMeasureMs / 1000);
+    GuiStallMeter meter;
+    meter.start();
+    runEventLoopFor(idleMeasureMs);
+    meter.stop();
 
-    // From just after an adb process has started: a window of whole poll periods.
+    // Apart from the stalls: the meter's hundred wakeups a second would count as the
+    // window's CPU time. From just after an adb process has started, so that the window
+    // holds whole poll periods.
     const int adbBefore = site.adb.log().size() + 1;
     runEventLoopUntil([&] { return site.adb.log().size() >= adbBefore; }, 5000);
     const double cpuBefore = cpuSeconds(RUSAGE_SELF), childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
     QElapsedTimer wall;
     wall.start();
-    GuiStallMeter meter;
-    meter.start();
     runEventLoopFor(idleMeasureMs);
-    meter.stop();
     const double seconds = double(wall.nsecsElapsed()) / 1e9;
     const double cpu = cpuSeconds(RUSAGE_SELF) - cpuBefore, children = cpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
     const int adbRuns = site.adb.log().size() - adbBefore;

@@ -68,7 +68,10 @@ int runMemoryProbe(const QStringList &arguments)
 {
     const int cameras = arguments.value(1).toInt();
     MainWindow window(nullptr, *FirmwareSource::fromArgument(arguments.value(0), nullptr));
-    window.init();
+    {
+        MessageBoxWatcher noCatalogue; // its box would wait for ever
+        window.init();
+    }
     window.show();
     if (!QTest::qWaitFor([&] { return rows(window).size() == cameras; }, 30000)) {
         printf("listed=%d\n", int(rows(window).size()));

@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QRandomGenerator>
 
+#include <cstdio>
+
 namespace {
 constexpr qint64 MiB = 1024 * 1024;
 // Room for the image, its temporary copy while it is written, and an old image.
@@ -102,7 +104,15 @@ bool BenchSite::prepare(QString *error)
         return fail(error, "cannot mount a tmpfs card: " + why);
     if (!mountDiskCard(&whyNoDiskCard))
         diskCard.clear();
-    return makeImages(error) && serveCatalogue(error);
+    return makeImages(error) && makeCatalogue() && serveCatalogue(error);
+}
+
+bool BenchSite::keepServing(QString *error)
+{
+    if (server->isRunning())
+        return true;
+    fprintf(stderr, "vek-bench: the HTTPS server has gone: starting it anew\n");
+    return serveCatalogue(error);
 }
 
 bool BenchSite::makeImages(QString *error)
@@ -123,10 +133,8 @@ bool BenchSite::makeImages(QString *error)
 // 24 models: four of the fleet with a 64 MiB image each, one with the 512 MiB image,
 // one for the request count, two behind adb (64 MiB, and the 512 MiB image under a link
 // of its own), and fillers, as a real catalogue has more models than cameras attached.
-bool BenchSite::serveCatalogue(QString *error)
+bool BenchSite::makeCatalogue()
 {
-    if (!server.start(error))
-        return false;
     for (int i = 0; i < modelCount; ++i) {
         Model model{modelName(i), modelName(i).chopped(2), &image64, image64.route, false};
         if (i < 4)
@@ -146,18 +154,25 @@ bool BenchSite::serveCatalogue(QString *error)
     bigModel = &models[4], requestsModel = &models[5], adbModel = &models[6], bigAdbModel = &models[7];
     for (int i = 8; i < modelCount; ++i)
         fillerModels << &models[i];
+    return true;
+}
 
+bool BenchSite::serveCatalogue(QString *error)
+{
+    server = std::make_unique<HttpsServer>();
+    if (!server->start(error))
+        return false;
     QJsonObject catalogue{{"!about", "benchmark catalogue"}};
     for (const Model &model : qAsConst(models)) {
-        server.serveFile(model.route, model.image->path);
+        server->serveFile(model.route, model.image->path);
         QJsonObject entry{{"Version", "5.920"}, {"Link", url(model.route)}, {"Checksum", model.image->checksum}};
         if (model.adb)
             entry.insert("ADB_Device", true);
         catalogue.insert(model.name, entry);
     }
     for (const Image *image : {&image64, &image512})
-        server.serveFile(image->route, image->path);
-    server.serve("/fw/" + catalogueFileName, QJsonDocument(catalogue).toJson(), "text/plain");
+        server->serveFile(image->route, image->path);
+    server->serve("/fw/" + catalogueFileName, QJsonDocument(catalogue).toJson(), "text/plain");
     return true;
 }
 

@@ -46,13 +46,16 @@ public:
     BenchSite &operator=(const BenchSite &) = delete;
 
     bool prepare(QString *error);
+    // Starts the server anew, catalogue and images served as before, when it has gone
+    // (another program on the machine ended it); false when it cannot.
+    bool keepServing(QString *error);
 
     FirmwareSource source() const; // the server's firmware folder, as a mirror
-    QString sourceAddress() const { return server.url("/fw"); }
-    QString url(const QString &route) const { return server.url(route); }
+    QString sourceAddress() const { return server->url("/fw"); }
+    QString url(const QString &route) const { return server->url(route); }
     QString scratchPath(const QString &name) const { return scratch + "/" + name; }
     QString certificate() const;
-    int requestCount(const QString &route) const { return server.requestCount(route); }
+    int requestCount(const QString &route) const { return server->requestCount(route); }
 
     // A camera of the install cards' model on the card at root, taking the image.
     AttachedCamera installCamera(const QString &cardRoot, const Image &image) const;
@@ -76,11 +79,12 @@ public:
 
 private:
     bool makeImages(QString *error);
+    bool makeCatalogue();
     bool serveCatalogue(QString *error);
     bool mountDiskCard(QString *why);
 
     QString scratch;
-    HttpsServer server;
+    std::unique_ptr<HttpsServer> server;
 };
 
 // Cameras on cards, plugged in together and pulled when it goes: tmpfs cards, or FUSE

@@ -28,6 +28,11 @@ void installTime(BenchSite &site, ResultTable &table, const BenchSite::Image &im
 {
     const double targetRatio = card == site.tmpfsCard ? tmpfsTargetRatio : diskTargetRatio;
     const QString target = QStringLiteral("<= %1").arg(targetRatio, 0, 'f', 2);
+    QString why;
+    if (!site.keepServing(&why)) {
+        table.addSkipped(QStringLiteral("Install %1 MiB, %2").arg(image.size >> 20).arg(cardName), target, why);
+        return;
+    }
     const AttachedCamera camera = site.installCamera(card, image);
     const PipelineJob pipeline{site.url(image.route), image.checksum, QDir::temp().filePath("vek-bench-pipeline.bin"),
                                camera.Update_Path, site.certificate()};

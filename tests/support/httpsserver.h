@@ -34,6 +34,8 @@ public:
             *error = "https-server.py did not start: " + process.errorString();
         return listeningPort != 0;
     }
+    // False once the script has ended (or been ended by someone else).
+    bool isRunning() { return process.state() == QProcess::Running && !process.waitForFinished(0); }
     QString origin() const { return QStringLiteral("https://127.0.0.1:%1").arg(listeningPort); }
     QString url(const QString &path) const { return origin() + path; }
 

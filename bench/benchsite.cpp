@@ -107,8 +107,10 @@ bool BenchSite::prepare(QString *error)
     return makeImages(error) && makeCatalogue() && serveCatalogue(error);
 }
 
-bool BenchSite::keepServing(QString *error)
+bool BenchSite::keepServing(QString *error, bool *restarted)
 {
+    if (restarted)
+        *restarted = !server->isRunning();
     if (server->isRunning())
         return true;
     fprintf(stderr, "vek-bench: the HTTPS server has gone: starting it anew\n");

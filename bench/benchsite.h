@@ -47,8 +47,9 @@ public:
 
     bool prepare(QString *error);
     // Starts the server anew, catalogue and images served as before, when it has gone
-    // (another program on the machine ended it); false when it cannot.
-    bool keepServing(QString *error);
+    // (another program on the machine ended it), and tells whether it had; false when
+    // it cannot.
+    bool keepServing(QString *error, bool *restarted = nullptr);
 
     FirmwareSource source() const; // the server's firmware folder, as a mirror
     QString sourceAddress() const { return server->url("/fw"); }

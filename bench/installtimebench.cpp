@@ -33,15 +33,22 @@ void installTime(BenchSite &site, ResultTable &table, const BenchSite::Image &im
         table.addSkipped(QStringLiteral("Install %1 MiB, %2").arg(image.size >> 20).arg(cardName), target, why);
         return;
     }
-    const AttachedCamera camera = site.installCamera(card, image);
-    const PipelineJob pipeline{site.url(image.route), image.checksum, QDir::temp().filePath("vek-bench-pipeline.bin"),
-                               camera.Update_Path, site.certificate()};
     QVector<double> updaterSeconds, pipelineSeconds;
     QTextStream progress(stderr);
     // Alternating, so that a slow spell of the shared machine hits both alike.
-    for (int i = 0; i < repeats; ++i) {
+    for (int i = 0, retries = 2; i < repeats; ++i) {
+        // Made afresh each time: a server started anew has another port.
+        const AttachedCamera camera = site.installCamera(card, image);
+        const PipelineJob pipeline{site.url(image.route), image.checksum, QDir::temp().filePath("vek-bench-pipeline.bin"),
+                                   camera.Update_Path, site.certificate()};
         const BenchStation::Run updater = installAlone(site, camera);
         const TimedRun script = runTechnicianPipeline(pipeline);
+        bool serverWasGone = false;
+        if ((!updater.failure.isEmpty() || !script.ok) && site.keepServing(&why, &serverWasGone) && serverWasGone
+            && retries-- > 0) {
+            --i; // not the updater's failure: this repetition again
+            continue;
+        }
         if (!updater.failure.isEmpty() || !script.ok) {
             table.addSkipped(QStringLiteral("Install %1 MiB, %2").arg(image.size >> 20).arg(cardName), target,
                              updater.failure.isEmpty() ? script.error : updater.failure);

@@ -1,0 +1,186 @@
+// vek-updater-cli as a station's script runs it: the real program against the loopback
+// server, tmpfs cards and the scripted adb; what it prints and the status it exits with.
+
+#include "fake-adb/fakeadb.h"
+#include "httpsserver.h"
+#include "testkit.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+constexpr int programMs = 60000; // generous, for the sanitizers; a fault fails in that time
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out, err;
+    QList<QJsonObject> lines() const
+    {
+        QList<QJsonObject> objects;
+        for (const QByteArray &line : out.split('\n'))
+            if (!line.isEmpty())
+                objects << QJsonDocument::fromJson(line).object();
+        return objects;
+    }
+};
+}
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+    HttpsServer server;
+    QTemporaryDir scratch;
+    const QByteArray image22 = firmwareImage(300000, 1), image76 = firmwareImage(200000, 2);
+
+    QString base() const { return server.origin() + "/fw"; }
+    QString card(const QString &name, const QString &code, const QByteArray &versionFile)
+    {
+        const QString root = scratch.filePath(name);
+        return mountCard(root, 4 << 20) && !makeCard(root, code, versionFile, true).isEmpty() ? root : QString();
+    }
+    Run run(const QStringList &arguments, QProcess *running = nullptr)
+    {
+        QProcess process;
+        QProcess &cli = running ? *running : process;
+        cli.start(VEK_CLI, QStringList{"--source", base()} + arguments);
+        Run result;
+        if (!running && cli.waitForFinished(programMs)) {
+            result.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -2;
+            result.out = cli.readAllStandardOutput();
+            result.err = cli.readAllStandardError();
+        }
+        return result;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(server.start());
+        // The program is a process of its own: it trusts the test server through the
+        // system's certificate folder, as a workstation trusts the maker's.
+        const QString store = scratch.filePath("ca-store");
+        QVERIFY(QDir().mkpath(store) && QFile::copy(VEK_TEST_SUPPORT_DIR "/certs/test-server.crt", store + "/test.pem"));
+        QVERIFY(QFile::link("test.pem", store + "/17615282.0")); // openssl x509 -subject_hash
+        QVERIFY(::mount(QFile::encodeName(store).constData(), "/etc/ssl/certs", nullptr, MS_BIND, nullptr) == 0);
+        server.serve("/fw/tz22.bin", image22);
+        server.serve("/fw/tz76.bin", image76);
+        const auto entry = [this](const QString &route, const QByteArray &bytes, bool adb) {
+            return QJsonObject{{"Version", "5.920"}, {"Link", server.url(route)}, {"Checksum", checksumOf(bytes)},
+                               {"ADB_Device", adb}};
+        };
+        server.serve("/fw/vek-updater-config.txt",
+                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ2200", entry("/fw/tz22.bin", image22, false)},
+                                               {"TZ7600", entry("/fw/tz76.bin", image76, true)}})
+                         .toJson());
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath("cache")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.filePath("data")));
+    }
+    void cleanupTestCase() { ::umount2("/etc/ssl/certs", MNT_DETACH); }
+    void cleanup()
+    {
+        for (const QString &name : QDir(scratch.path()).entryList({"card*"}, QDir::Dirs))
+            pullCard(scratch.filePath(name + "/DCIM/TZ22LOAD")), pullCard(scratch.filePath(name));
+    }
+
+    // Two cards of one model and an adb camera, one JSON object each; an unreadable
+    // card is told with its error.
+    void listJson()
+    {
+        FakeAdb adb;
+        adb.attach(true, "0123456789ABCDEF");
+        QVERIFY(!makeCard(adb.cardPath("0123456789ABCDEF"), "TZ76", "5.920\n", true).isEmpty());
+        const QString a = card("card-a", "TZ22", "5.910\nORVA\n"), b = card("card-b", "TZ22", "5.920\n");
+        QVERIFY(!a.isEmpty() && !b.isEmpty() && !card("card-c", "TZ22", {}).isEmpty());
+        const Run listed = run({"--json", "list"});
+        QCOMPARE(listed.exitCode, 0);
+        QList<QJsonObject> objects = listed.lines();
+        std::sort(objects.begin(), objects.end(),
+                  [](const QJsonObject &x, const QJsonObject &y) { return x["camera"].toString() < y["camera"].toString(); });
+        const auto json = [](const QJsonObject &object) { return QJsonDocument(object).toJson(QJsonDocument::Compact); };
+        QCOMPARE(objects.size(), 4);
+        QCOMPARE(json(objects[0]), json({{"camera", a}, {"model", "TZ2200"}, {"installed", "5.910"}, {"available", "5.920"},
+                                         {"brand", "ORVA"}, {"location", a}, {"needsUpdate", true}}));
+        QCOMPARE(objects[1]["installed"].toString(), QString("5.920"));
+        QCOMPARE(objects[2]["error"].toString(), QString("Unable to read version info."));
+        QCOMPARE(json(objects[3]), json({{"camera", "adb:0123456789ABCDEF"}, {"model", "TZ7600"}, {"installed", "5.920"},
+                                         {"available", "5.920"}, {"brand", ""}, {"location", "0123456789ABCDEF"},
+                                         {"needsUpdate", false}}));
+    }
+
+    // Every attached camera side by side: a card whose update folder refuses writes
+    // fails alone, and says so in the exit status; the others are written.
+    void updateAll()
+    {
+        const QString a = card("card-a", "TZ22", "5.910\n"), b = card("card-b", "TZ22", "5.910\n"),
+                      locked = card("card-c", "TZ22", "5.910\n");
+        const QByteArray folder = QFile::encodeName(locked + "/DCIM/TZ22LOAD");
+        QVERIFY(::mount(folder, folder, nullptr, MS_BIND, nullptr) == 0
+                && ::mount(nullptr, folder, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
+        const int requestsBefore = server.requestCount("/fw/tz22.bin");
+        const Run updated = run({"--json", "update", "--all"});
+        QCOMPARE(updated.exitCode, 1);
+        QMap<QString, QString> titles;
+        for (const QJsonObject &line : updated.lines())
+            if (line["event"] == "result")
+                titles.insert(line["camera"].toString(), line["title"].toString() + " " + line["outcome"].toVariant().toString());
+        QCOMPARE(titles, (QMap<QString, QString>{{a, "TZ2200 - Update Successful 0"},
+                                                 {b, "TZ2200 - Update Successful 0"},
+                                                 {locked, "TZ22 - Update Error -4"}}));
+        QVERIFY(updated.lines().first()["event"] == "progress" || updated.lines()[1]["event"] == "progress");
+        QCOMPARE(server.requestCount("/fw/tz22.bin") - requestsBefore, 1);
+        QVERIFY(fileBytes(a + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == image22 && fileBytes(b + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == image22);
+    }
+
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("an id no camera has") << QStringList{"update", "/media/nowhere"} << 2;
+        QTest::newRow("no camera attached") << QStringList{"update"} << 2;
+        QTest::newRow("no server") << QStringList{"--source", "https://127.0.0.1:1/fw", "list"} << 3;
+        QTest::newRow("usage: unknown command") << QStringList{"frobnicate"} << 64;
+        QTest::newRow("usage: --all with ids") << QStringList{"update", "--all", "/media/a"} << 64;
+        QTest::newRow("usage: http source") << QStringList{"--source", "http://127.0.0.1/fw", "list"} << 64;
+    }
+    void exitCodes()
+    {
+        QFETCH(QStringList, arguments);
+        QVERIFY(!card("card-a", "TZ22", "5.910\n").isEmpty() || arguments.contains("--all"));
+        if (QTest::currentDataTag() == QLatin1String("no camera attached"))
+            pullCard(scratch.filePath("card-a"));
+        const Run done = run(arguments);
+        QTEST(done.exitCode, "exitCode");
+        QCOMPARE(done.out.isEmpty(), true); // nothing to tell there, diagnostics on stderr
+    }
+
+    // Station mode: a card plugged in while it runs is updated once; SIGTERM ends it
+    // cleanly, with 0 since every update it made succeeded.
+    void watch()
+    {
+        QProcess cli;
+        run({"--json", "watch"}, &cli);
+        QVERIFY(cli.waitForStarted());
+        QTest::qWait(1500);
+        const QString plugged = card("card-w", "TZ22", "5.910\n");
+        const int requestsBefore = server.requestCount("/fw/tz22.bin");
+        QByteArray out;
+        QVERIFY(QTest::qWaitFor([&] { return (out += cli.readAllStandardOutput()).contains("\"event\":\"result\""); },
+                                programMs));
+        QTest::qWait(2500); // passes go on; the camera is not updated again
+        ::kill(pid_t(cli.processId()), SIGTERM);
+        QVERIFY(cli.waitForFinished(programMs));
+        out += cli.readAllStandardOutput();
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(out.count("\"event\":\"result\""), 1);
+        QCOMPARE(server.requestCount("/fw/tz22.bin") - requestsBefore, 1);
+        QVERIFY(fileBytes(plugged + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == image22);
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"

@@ -16,6 +16,7 @@ UpdateStation::Options stationOptions(const CliRequest &request)
     options.source = request.source;
     // Other programs on the station may use the adb server too.
     options.monitor.stopAdbServerAtEnd = false;
+    options.program = QStringLiteral("vek-updater-cli");
     return options;
 }
 
@@ -48,7 +49,7 @@ CameraCommands::CameraCommands(const CliRequest &request, CliPrinter &printer)
         if (updating.contains(index))
             this->printer.progress(updating.value(index), progress);
     });
-    connect(&updates, &UpdateQueue::finished, this,
+    connect(&station, &UpdateStation::updateFinished, this,
             [this](int, const AttachedCamera &camera, const UpdateResult &result) { takeResult(camera, result); });
     pollTimer.setInterval(pollIntervalMs);
     connect(&pollTimer, &QTimer::timeout, &station, &UpdateStation::poll);
@@ -159,7 +160,7 @@ void CameraCommands::finishWhenIdle()
     const auto finish = [this] { end(anyFailed ? ExitCode::Failed : ExitCode::Done); };
     if (!station.updates().isBusy())
         return finish();
-    connect(&station.updates(), &UpdateQueue::allFinished, this, finish);
+    connect(&station, &UpdateStation::allTold, this, finish);
 }
 
 void CameraCommands::end(int exitCode)

@@ -1,6 +1,7 @@
 #include "cli/cameracommands.h"
 #include "cli/cliprinter.h"
 #include "cli/commandline.h"
+#include "cli/historycommand.h"
 #include "cli/terminal.h"
 #include "outside/programidentity.h"
 
@@ -15,6 +16,8 @@ int main(int argc, char *argv[])
     const std::optional<CliRequest> request = parseCommandLine(application.arguments(), &exitCode);
     if (!request)
         return exitCode;
+    if (request->command == CliRequest::Command::History)
+        return printHistory(*request);
 
     CliPrinter printer(request->json, isInteractiveTerminal());
     CameraCommands command(*request, printer);

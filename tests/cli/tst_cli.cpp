@@ -3,9 +3,12 @@
 
 #include "fake-adb/fakeadb.h"
 #include "httpsserver.h"
+#include "messageboxwatcher.h"
+#include "outside/programidentity.h"
 #include "testkit.h"
 
 #include <QJsonArray>
+#include <QTableWidget>
 #include <QJsonDocument>
 #include <QtTest>
 
@@ -59,6 +62,7 @@ class CliTest : public QObject
 private slots:
     void initTestCase()
     {
+        setProgramIdentity(); // the window here and the program share their folders
         QVERIFY(server.start());
         // The program is a process of its own: it trusts the test server through the
         // system's certificate folder, as a workstation trusts the maker's.
@@ -157,6 +161,40 @@ private slots:
         QCOMPARE(done.out.isEmpty(), true); // nothing to tell there, diagnostics on stderr
     }
 
+    // The window and the command line keep one history, in the order the updates ended;
+    // the window shows it newest first, and the command line prints it as CSV.
+    void historyFromBothPrograms()
+    {
+        const QString a = card("card-a", "TZ22", "5.910\n"), b = card("card-b", "TZ22", "5.910\n");
+        QDir(scratch.filePath("data")).removeRecursively();
+        {
+            MessageBoxWatcher watcher;
+            MainWindow w(nullptr, *FirmwareSource::fromArgument(base(), nullptr));
+            w.show();
+            AttachedCamera camera = cardCamera("TZ2200", "TZ22", a);
+            camera.entry.Link = server.url("/fw/tz22.bin");
+            camera.entry.Checksum = checksumOf(image22);
+            w.updateDevice(camera);
+            QTRY_COMPARE_WITH_TIMEOUT(watcher.titles(), QStringList("TZ2200 - Update Successful"), programMs);
+            w.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
+            QTableWidget *table = nullptr;
+            QTRY_VERIFY((table = w.findChild<QTableWidget *>()) && table->rowCount() == 1);
+            QCOMPARE(table->item(0, 1)->text(), a);
+        }
+        QCOMPARE(run({"update", b}).exitCode, 0);
+        const QList<QJsonObject> records = run({"--json", "history"}).lines();
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records[0]["camera"].toString() + " " + records[0]["program"].toString(), a + " vek-updater");
+        QCOMPARE(records[1]["camera"].toString() + " " + records[1]["program"].toString(), b + " vek-updater-cli");
+        QCOMPARE(records[1]["outcome"].toInt(-9) + records[1]["bytes"].toInt(), image22.size());
+        QCOMPARE(records[1]["sha256"].toString().toUpper(), checksumOf(image22));
+        const QList<QByteArray> csv = run({"history", "--csv"}).out.split('\n');
+        QCOMPARE(csv.size(), 4);
+        QVERIFY(csv[0].startsWith("time,camera,model,") && csv[2].contains(",vek-updater-cli,"));
+    }
+
     // Station mode: a card plugged in while it runs is updated once; SIGTERM ends it
     // cleanly, with 0 since every update it made succeeded.
     void watch()
@@ -182,5 +220,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(CliTest)
+QTEST_MAIN(CliTest)
 #include "tst_cli.moc"

@@ -47,7 +47,7 @@ CameraCommands::CameraCommands(const CliRequest &request, CliPrinter &printer)
             [this](int index, const AttachedCamera &camera) { updating.insert(index, camera); });
     connect(&updates, &UpdateQueue::progressed, this, [this](int index, const JobProgress &progress) {
         if (updating.contains(index))
-            this->printer.progress(updating.value(index), progress);
+            this->printer.progress(updating.value(index).id(), progress);
     });
     connect(&station, &UpdateStation::updateFinished, this,
             [this](int, const AttachedCamera &camera, const UpdateResult &result) { takeResult(camera, result); });

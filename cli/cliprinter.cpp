@@ -59,7 +59,7 @@ void CliPrinter::unreadable(const AttachedCamera &camera)
     printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), camera.entry.Model, error));
 }
 
-void CliPrinter::progress(const AttachedCamera &camera, const JobProgress &progress)
+void CliPrinter::progress(const QString &name, const JobProgress &progress)
 {
     if (live) {
         TransferState state;
@@ -67,30 +67,30 @@ void CliPrinter::progress(const AttachedCamera &camera, const JobProgress &progr
         state.done = progress.done;
         state.total = progress.total;
         state.silentMs = progress.silentMs;
-        liveLines.insert(camera.id(), camera.id() + "  " + progressStepText(state).replace('\n', ": "));
+        liveLines.insert(name, name + "  " + progressStepText(state).replace('\n', ": "));
         if (!sinceRedraw.isValid() || sinceRedraw.hasExpired(redrawEveryMs))
             redrawLive();
         return;
     }
     // A line per step, and for a script a figure a second within a step.
     const qint64 second = QDateTime::currentSecsSinceEpoch();
-    const auto before = told.constFind(camera.id());
+    const auto before = told.constFind(name);
     const bool newStep = before == told.cend() || before->phase != progress.phase;
     if (!newStep && (!json || before->second == second))
         return;
-    told.insert(camera.id(), {progress.phase, second});
+    told.insert(name, {progress.phase, second});
     if (json)
-        return printJson({{"event", "progress"}, {"camera", camera.id()}, {"phase", phaseName(progress.phase)},
+        return printJson({{"event", "progress"}, {"camera", name}, {"phase", phaseName(progress.phase)},
                           {"done", progress.done}, {"total", progress.total}});
     TransferState state;
     state.phase = progress.phase;
     state.total = -1;
-    printLine(camera.id() + "  " + progressStepText(state).section('\n', 0, 0));
+    printLine(name + "  " + progressStepText(state).section('\n', 0, 0));
 }
 
 void CliPrinter::result(const AttachedCamera &camera, const UpdateResult &result, const UpdateMessage &message)
 {
-    liveLines.remove(camera.id());
+    done(camera.id());
     if (json) {
         const QJsonValue outcome = result.upToDate ? QJsonValue("up-to-date") : QJsonValue(result.outcome);
         return printJson({{"event", "result"}, {"camera", camera.id()}, {"model", camera.entry.Model},
@@ -99,6 +99,19 @@ void CliPrinter::result(const AttachedCamera &camera, const UpdateResult &result
     printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), message.title, oneLine(message.text)));
     if (live)
         redrawLive();
+}
+
+void CliPrinter::line(const QString &name, const QString &text)
+{
+    done(name);
+    printLine(name + "  " + text);
+    if (live)
+        redrawLive();
+}
+
+void CliPrinter::done(const QString &name)
+{
+    liveLines.remove(name);
 }
 
 void CliPrinter::note(const QString &line)

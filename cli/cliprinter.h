@@ -22,11 +22,15 @@ public:
     void listed(const AttachedCamera &camera, bool needsUpdate);
     // A camera whose version file cannot be read.
     void unreadable(const AttachedCamera &camera);
-    void progress(const AttachedCamera &camera, const JobProgress &progress);
+    // Progress of one camera, or of one image of a fetch, by the name it is told by.
+    void progress(const QString &name, const JobProgress &progress);
     void result(const AttachedCamera &camera, const UpdateResult &result, const UpdateMessage &message);
+    // A line of its own about something named, ending its live line.
+    void line(const QString &name, const QString &text);
     static void note(const QString &line);
 
 private:
+    void done(const QString &name);
     void printLine(const QString &line);
     void printJson(const QJsonObject &object);
     void redrawLive();

@@ -1,6 +1,7 @@
 #include "cli/cameracommands.h"
 #include "cli/cliprinter.h"
 #include "cli/commandline.h"
+#include "cli/fetchcommand.h"
 #include "cli/historycommand.h"
 #include "cli/terminal.h"
 #include "outside/programidentity.h"
@@ -20,10 +21,18 @@ int main(int argc, char *argv[])
         return printHistory(*request);
 
     CliPrinter printer(request->json, isInteractiveTerminal());
-    CameraCommands command(*request, printer);
     StopSignals stopSignals;
-    QObject::connect(&stopSignals, &StopSignals::requested, &command, &CameraCommands::stop);
-    QObject::connect(&command, &CameraCommands::done, &application, &QCoreApplication::exit, Qt::QueuedConnection);
-    QTimer::singleShot(0, &command, &CameraCommands::start);
-    return application.exec();
+    const auto run = [&](auto &command) {
+        using Command = std::decay_t<decltype(command)>;
+        QObject::connect(&stopSignals, &StopSignals::requested, &command, &Command::stop);
+        QObject::connect(&command, &Command::done, &application, &QCoreApplication::exit, Qt::QueuedConnection);
+        QTimer::singleShot(0, &command, &Command::start);
+        return application.exec();
+    };
+    if (request->command == CliRequest::Command::Fetch) {
+        FetchCommand fetch(*request, printer);
+        return run(fetch);
+    }
+    CameraCommands cameras(*request, printer);
+    return run(cameras);
 }

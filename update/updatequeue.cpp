@@ -31,7 +31,7 @@ UpdateQueue::~UpdateQueue()
     stop();
 }
 
-QVector<int> UpdateQueue::add(const QVector<AttachedCamera> &cameras)
+QVector<int> UpdateQueue::add(const QVector<AttachedCamera> &cameras, Decide decide)
 {
     QVector<int> indexes;
     for (const AttachedCamera &camera : cameras) {
@@ -39,7 +39,8 @@ QVector<int> UpdateQueue::add(const QVector<AttachedCamera> &cameras)
         indexes << index;
         entries.push_back({});
         entries.back().camera = camera;
-        if (!updateRequired(camera.entry.Model_Code, camera.entry.Version, camera.Device_Version)) {
+        if (decide == Decide::ByVersion
+            && !updateRequired(camera.entry.Model_Code, camera.entry.Version, camera.Device_Version)) {
             UpdateResult upToDate;
             upToDate.upToDate = true;
             finishLater(index, upToDate);

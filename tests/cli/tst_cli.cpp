@@ -38,6 +38,7 @@ class CliTest : public QObject
     HttpsServer server;
     QTemporaryDir scratch;
     const QByteArray image22 = firmwareImage(300000, 1), image76 = firmwareImage(200000, 2);
+    QByteArray catalogue;
 
     QString base() const { return server.origin() + "/fw"; }
     QString card(const QString &name, const QString &code, const QByteArray &versionFile)
@@ -76,10 +77,10 @@ private slots:
             return QJsonObject{{"Version", "5.920"}, {"Link", server.url(route)}, {"Checksum", checksumOf(bytes)},
                                {"ADB_Device", adb}};
         };
-        server.serve("/fw/vek-updater-config.txt",
-                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ2200", entry("/fw/tz22.bin", image22, false)},
-                                               {"TZ7600", entry("/fw/tz76.bin", image76, true)}})
-                         .toJson());
+        catalogue = QJsonDocument(QJsonObject{{"!", 0}, {"TZ2200", entry("/fw/tz22.bin", image22, false)},
+                                              {"TZ7600", entry("/fw/tz76.bin", image76, true)}})
+                        .toJson();
+        server.serve("/fw/vek-updater-config.txt", catalogue);
         qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath("cache")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.filePath("data")));
     }
@@ -193,6 +194,52 @@ private slots:
         const QList<QByteArray> csv = run({"history", "--csv"}).out.split('\n');
         QCOMPARE(csv.size(), 4);
         QVERIFY(csv[0].startsWith("time,camera,model,") && csv[2].contains(",vek-updater-cli,"));
+    }
+
+    // An air-gapped bench: fetch fills a folder once; updates from it need no server and
+    // check what they read as a download is checked; a link that would lead out of the
+    // folder is refused.
+    void offlineBench()
+    {
+        const QString folder = scratch.filePath("offline"), camera = card("card-o", "TZ22", "5.910\n");
+        QCOMPARE(run({"fetch", folder}).exitCode, 0);
+        QCOMPARE(fileBytes(folder + "/vek-updater-config.txt"), catalogue);
+        QVERIFY(fileBytes(folder + "/tz22.bin") == image22 && fileBytes(folder + "/tz76.bin") == image76);
+        const Run again = run({"fetch", folder});
+        QVERIFY(again.exitCode == 0 && again.out.count(" present") == 2);
+        const int requestsBefore = server.requestCount();
+
+        const auto fromFolder = [&](const QStringList &arguments) {
+            QProcess cli;
+            cli.start(VEK_CLI, QStringList{"--source", folder} + arguments);
+            cli.waitForFinished(programMs);
+            return Run{cli.exitCode(), cli.readAllStandardOutput(), cli.readAllStandardError()};
+        };
+        QCOMPARE(fromFolder({"update", camera}).exitCode, 0);
+        QVERIFY(fileBytes(camera + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == image22);
+        QCOMPARE(server.requestCount(), requestsBefore);
+
+        QVERIFY(writeFile(camera + "/DCIM/TZ22LOAD/TZ22UPDT.BIN", "old") && writeFile(folder + "/tz22.bin", image76));
+        const QList<QJsonObject> altered = fromFolder({"--json", "update", camera}).lines();
+        QCOMPARE(altered.last()["outcome"].toInt(), -5);
+        QVERIFY(altered.last()["text"].toString().startsWith("Firmware file read from " + folder + " but checksum mismatch"));
+        QCOMPARE(fileBytes(camera + "/DCIM/TZ22LOAD/TZ22UPDT.BIN"), QByteArray("old"));
+
+        // A catalogue whose links end in ".." or hide a "/" behind %2F.
+        const QJsonObject evil{{"!", 0},
+                               {"TZ2200", QJsonObject{{"Version", "5.920"}, {"Checksum", checksumOf(image22)},
+                                                      {"Link", server.url("/x/..%2F..%2Fescaped.bin")}}},
+                               {"TZ7600", QJsonObject{{"Version", "5.920"}, {"Checksum", checksumOf(image76)},
+                                                      {"Link", server.url("/x/..")}}}};
+        server.serve("/evil/vek-updater-config.txt", QJsonDocument(evil).toJson());
+        QProcess cli;
+        cli.start(VEK_CLI, {"--source", server.origin() + "/evil", "fetch", folder + "/evil"});
+        QVERIFY(cli.waitForFinished(programMs) && cli.exitCode() == 1);
+        QCOMPARE(filesIn(folder + "/evil"), QStringList("vek-updater-config.txt"));
+        QVERIFY(!QFile::exists(scratch.filePath("escaped.bin")) && !QFile::exists(folder + "/escaped.bin"));
+        cli.start(VEK_CLI, {"--source", folder + "/evil", "--json", "update", camera});
+        QVERIFY(cli.waitForFinished(programMs) && cli.exitCode() == 1);
+        QVERIFY(cli.readAllStandardOutput().contains("\"outcome\":-3"));
     }
 
     // Station mode: a card plugged in while it runs is updated once; SIGTERM ends it

@@ -3,6 +3,7 @@
 
 #include "app/boxqueue.h"
 #include "app/camerarows.h"
+#include "app/formgrowth.h"
 #include "app/historydialog.h"
 #include "station/updatestation.h"
 
@@ -29,6 +30,7 @@ MainWindow::MainWindow(QWidget *parent, const FirmwareSource &source, const Inst
       configUrl(source.catalogueLocation())
 {
     ui->setupUi(this);
+    new FormGrowth(this);
     rows = std::make_unique<CameraRows>(ui->lw_DeviceView);
     boxes = new BoxQueue(this);
     // Enter on the selected row does what a double-click does.

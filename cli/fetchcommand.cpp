@@ -1,5 +1,6 @@
 #include "cli/fetchcommand.h"
 
+#include "catalogue/linkfilename.h"
 #include "cli/exitcodes.h"
 #include "update/checksum.h"
 #include "update/filedigest.h"

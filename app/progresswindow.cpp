@@ -170,7 +170,7 @@ void ProgressWindow::refresh()
         line.step->setText(progressStepText(state).replace('\n', QString::fromUtf8(" \u00b7 ")));
         if (line.progress.total > 0) {
             line.bar->setRange(0, barSteps);
-            line.bar->setValue(int(qBound<qint64>(0, line.progress.done * barSteps / line.progress.total, barSteps)));
+            line.bar->setValue(int(qBound(qint64(0), line.progress.done * barSteps / line.progress.total, qint64(barSteps))));
         } else {
             line.bar->setRange(0, 0); // busy, while the size is unknown and through the push
         }

@@ -225,10 +225,11 @@ private slots:
         QVERIFY(altered.last()["text"].toString().startsWith("Firmware file read from " + folder + " but checksum mismatch"));
         QCOMPARE(fileBytes(camera + "/DCIM/TZ22LOAD/TZ22UPDT.BIN"), QByteArray("old"));
 
-        // A catalogue whose links end in ".." or hide a "/" behind %2F.
+        // A catalogue whose links end in ".." or hide a "/" behind %2F, and a right image
+        // waiting where the second would lead, beside the folder.
         const QJsonObject evil{{"!", 0},
                                {"TZ2200", QJsonObject{{"Version", "5.920"}, {"Checksum", checksumOf(image22)},
-                                                      {"Link", server.url("/x/..%2F..%2Fescaped.bin")}}},
+                                                      {"Link", server.url("/x/..%2Fescaped.bin")}}},
                                {"TZ7600", QJsonObject{{"Version", "5.920"}, {"Checksum", checksumOf(image76)},
                                                       {"Link", server.url("/x/..")}}}};
         server.serve("/evil/vek-updater-config.txt", QJsonDocument(evil).toJson());
@@ -236,7 +237,8 @@ private slots:
         cli.start(VEK_CLI, {"--source", server.origin() + "/evil", "fetch", folder + "/evil"});
         QVERIFY(cli.waitForFinished(programMs) && cli.exitCode() == 1);
         QCOMPARE(filesIn(folder + "/evil"), QStringList("vek-updater-config.txt"));
-        QVERIFY(!QFile::exists(scratch.filePath("escaped.bin")) && !QFile::exists(folder + "/escaped.bin"));
+        QVERIFY(!QFile::exists(folder + "/escaped.bin"));
+        QVERIFY(writeFile(folder + "/escaped.bin", image22));
         cli.start(VEK_CLI, {"--source", folder + "/evil", "--json", "update", camera});
         QVERIFY(cli.waitForFinished(programMs) && cli.exitCode() == 1);
         QVERIFY(cli.readAllStandardOutput().contains("\"outcome\":-3"));

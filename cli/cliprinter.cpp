@@ -35,7 +35,10 @@ QString oneLine(QString text)
 }
 }
 
-CliPrinter::CliPrinter(bool json, bool liveTerminal) : json(json), live(liveTerminal && !json) {}
+CliPrinter::CliPrinter(bool json, bool liveTerminal) : json(json), live(liveTerminal && !json)
+{
+    clock.start();
+}
 
 void CliPrinter::listed(const AttachedCamera &camera, bool needsUpdate)
 {
@@ -62,10 +65,15 @@ void CliPrinter::unreadable(const AttachedCamera &camera)
 void CliPrinter::progress(const QString &name, const JobProgress &progress)
 {
     if (live) {
+        Rate &measured = rates[name];
+        if (measured.phase != progress.phase)
+            measured = {progress.phase, {}};
+        measured.rate.sample(clock.elapsed(), progress.done);
         TransferState state;
         state.phase = progress.phase;
         state.done = progress.done;
         state.total = progress.total;
+        state.bytesPerSecond = measured.rate.bytesPerSecond();
         state.silentMs = progress.silentMs;
         liveLines.insert(name, name + "  " + progressStepText(state).replace('\n', ": "));
         if (!sinceRedraw.isValid() || sinceRedraw.hasExpired(redrawEveryMs))
@@ -112,6 +120,7 @@ void CliPrinter::line(const QString &name, const QString &text)
 void CliPrinter::done(const QString &name)
 {
     liveLines.remove(name);
+    rates.remove(name);
 }
 
 void CliPrinter::note(const QString &line)

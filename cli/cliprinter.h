@@ -1,6 +1,7 @@
 #pragma once
 
 #include "detection/attachedcamera.h"
+#include "update/progresstext.h"
 #include "update/updatejob.h"
 #include "update/updatemessages.h"
 #include "update/updateresult.h"
@@ -40,7 +41,14 @@ private:
     // The live lines, by camera id, and how many are on the screen now.
     QMap<QString, QString> liveLines;
     int linesShown = 0;
-    QElapsedTimer sinceRedraw;
+    QElapsedTimer sinceRedraw, clock;
+    // Per live line, the speed over the last seconds and the step it measures.
+    struct Rate
+    {
+        UpdatePhase phase = UpdatePhase::Downloading;
+        TransferRate rate;
+    };
+    QMap<QString, Rate> rates;
     // Per camera, the step last told and the second it was told in.
     struct Told
     {

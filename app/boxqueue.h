@@ -23,8 +23,6 @@ public:
     void show(const UpdateMessage &message, std::function<void()> afterClosed = {});
     // Drops the boxes not shown yet: the window is closing.
     void clear();
-    // No box open, none waiting.
-    bool isIdle() const { return !showing && waiting.isEmpty(); }
 
 private:
     struct Box

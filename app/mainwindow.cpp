@@ -3,8 +3,12 @@
 
 #include "app/boxqueue.h"
 #include "app/camerarows.h"
+#include "app/formgrowth.h"
+#include "app/historydialog.h"
 #include "station/updatestation.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QKeySequence>
 #include <QMessageBox>
@@ -20,12 +24,13 @@ constexpr int pollIntervalMs = 1000;
 MainWindow::MainWindow(QWidget *parent, const FirmwareSource &source, const InstallLimits &limits)
     : QMainWindow(parent),
       ui(new Ui::MainWindow),
-      station(std::make_unique<UpdateStation>(UpdateStation::Options{source, limits, {}})),
+      station(std::make_unique<UpdateStation>(UpdateStation::Options{source, limits, {}, QStringLiteral("vek-updater"), {}})),
       attachedDevices(station->cameras()),
       baseUrl(source.address()),
       configUrl(source.catalogueLocation())
 {
     ui->setupUi(this);
+    new FormGrowth(this);
     rows = std::make_unique<CameraRows>(ui->lw_DeviceView);
     boxes = new BoxQueue(this);
     // Enter on the selected row does what a double-click does.
@@ -35,6 +40,7 @@ MainWindow::MainWindow(QWidget *parent, const FirmwareSource &source, const Inst
         connect(enter, &QShortcut::activated, this,
                 [this] { on_lw_DeviceView_doubleClicked(ui->lw_DeviceView->currentIndex()); });
     }
+    addMenu();
     connect(&attachedDevices, &CameraRegistry::cameraAttached, this, &MainWindow::refreshDeviceView);
     connect(&attachedDevices, &CameraRegistry::cameraChanged, this, &MainWindow::refreshDeviceView);
     connect(&attachedDevices, &CameraRegistry::cameraDetached, this, &MainWindow::refreshDeviceView);
@@ -42,8 +48,8 @@ MainWindow::MainWindow(QWidget *parent, const FirmwareSource &source, const Inst
     UpdateQueue &updates = station->updates();
     connect(&updates, &UpdateQueue::started, this, &MainWindow::takeStarted);
     connect(&updates, &UpdateQueue::progressed, this, &MainWindow::takeProgress);
-    connect(&updates, &UpdateQueue::finished, this, &MainWindow::takeFinished);
-    connect(&updates, &UpdateQueue::finishedInOrder, this, &MainWindow::takeFinishedInOrder);
+    connect(station.get(), &UpdateStation::updateFinished, this, &MainWindow::takeFinished);
+    connect(station.get(), &UpdateStation::updateFinishedInOrder, this, &MainWindow::takeFinishedInOrder);
 }
 
 MainWindow::~MainWindow()
@@ -94,6 +100,29 @@ void MainWindow::startPollCycle()
 void MainWindow::getAttachedDeviceTZList()
 {
     station->poll();
+}
+
+void MainWindow::addMenu()
+{
+    // The form keeps its widgets where they are: the history and the program's version
+    // are a right-click on the list away, and Ctrl+H anywhere in the window.
+    auto *history = new QAction(tr("History…"), this);
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    history->setShortcutContext(Qt::WindowShortcut);
+    connect(history, &QAction::triggered, this, [this] {
+        auto *view = new HistoryDialog(this, station->history());
+        view->setAttribute(Qt::WA_DeleteOnClose);
+        view->show();
+    });
+    auto *about = new QAction(tr("About vek-updater…"), this);
+    connect(about, &QAction::triggered, this, [this] {
+        QMessageBox::about(this, tr("About vek-updater"),
+                           tr("vek-updater %1\n\nUpdates the firmware of VEK cameras plugged in by USB.")
+                               .arg(QCoreApplication::applicationVersion()));
+    });
+    addAction(history);
+    ui->lw_DeviceView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    ui->lw_DeviceView->addActions({history, about});
 }
 
 void MainWindow::showSource()

@@ -70,6 +70,7 @@ private:
     void takeFinishedInOrder(int index, const AttachedCamera &camera, const UpdateResult &result);
     QRect rowOnScreen(const QString &cameraKey) const;
     void showSource();
+    void addMenu();
 
     Ui::MainWindow *ui = nullptr;
     std::unique_ptr<UpdateStation> station;

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -72,12 +73,21 @@ void ProgressWindow::addCamera(int index, const AttachedCamera &camera)
     grid->addWidget(name, row, 0);
     grid->addWidget(line.bar, row, 1);
     grid->addWidget(line.step, row + 1, 0, 1, 2);
+    // Added to a window that may be showing already: shown by hand.
+    for (QWidget *widget : {static_cast<QWidget *>(name), static_cast<QWidget *>(line.step), static_cast<QWidget *>(line.bar)})
+        widget->show();
     lines.insert(index, line);
     refresh();
-    // As tall as the lines need, up to a share of the screen.
-    const QScreen *screen = QGuiApplication::screenAt(parentWidget() ? parentWidget()->geometry().center() : QPoint());
+    // As tall as the lines need, up to a share of the screen; the rest scrolls.
+    grid->activate();
+    const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     const int tallest = int((screen ? screen->availableGeometry().height() : 768) * tallestShareOfScreen);
-    resize(qMax(width(), grid->sizeHint().width() + 48), qMin(tallest, grid->sizeHint().height() + 80));
+    const QSize lines = grid->sizeHint();
+    const QMargins margins = layout()->contentsMargins();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int chrome = margins.top() + margins.bottom() + layout()->spacing() + stopButton->sizeHint().height();
+    resize(qMax(width(), lines.width() + margins.left() + margins.right() + scrollBar),
+           qMin(tallest, lines.height() + chrome));
 }
 
 void ProgressWindow::takeProgress(int index, const JobProgress &progress)
@@ -160,7 +170,7 @@ void ProgressWindow::refresh()
         line.step->setText(progressStepText(state).replace('\n', QString::fromUtf8(" \u00b7 ")));
         if (line.progress.total > 0) {
             line.bar->setRange(0, barSteps);
-            line.bar->setValue(int(qBound<qint64>(0, line.progress.done * barSteps / line.progress.total, barSteps)));
+            line.bar->setValue(int(qBound(qint64(0), line.progress.done * barSteps / line.progress.total, qint64(barSteps))));
         } else {
             line.bar->setRange(0, 0); // busy, while the size is unknown and through the push
         }

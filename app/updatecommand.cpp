@@ -114,7 +114,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     updates.stop();
     if (updates.isBusy()) {
         QEventLoop wait;
-        connect(&updates, &UpdateQueue::allFinished, &wait, &QEventLoop::quit);
+        connect(station.get(), &UpdateStation::allTold, &wait, &QEventLoop::quit);
         QTimer::singleShot(closingWaitMs, &wait, &QEventLoop::quit);
         wait.exec();
     }

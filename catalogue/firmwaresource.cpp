@@ -1,5 +1,6 @@
 #include "catalogue/firmwaresource.h"
 
+#include "catalogue/linkfilename.h"
 #include "outside/networkrequest.h"
 
 #include <QDir>
@@ -63,16 +64,4 @@ std::optional<ImageOrigin> FirmwareSource::imageFor(const QString &link, QString
     const QString address = link.startsWith(makers) ? base + '/' + link.mid(makers.size()) : link;
     const QUrl url = httpsUrlFromLink(address, refusal);
     return url.isEmpty() ? std::nullopt : std::optional<ImageOrigin>(ImageOrigin{url, {}});
-}
-
-QString plainFileNameOfLink(const QString &link)
-{
-    const QString name = QUrl(link).fileName(QUrl::FullyDecoded);
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return QString();
-    for (const QChar c : name) {
-        if (c == '/' || c == '\\' || c == ':' || c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return QString();
-    }
-    return name;
 }

@@ -50,7 +50,3 @@ private:
     QString base;
     bool folder = false;
 };
-
-// The last segment of a link's path, decoded, when it is a plain file name: not empty,
-// not "." or "..", without separators, drive colons or control characters.
-QString plainFileNameOfLink(const QString &link);

@@ -4,7 +4,7 @@
 #include <QString>
 
 // Takes the installed firmware version (line 1) and the brand code (line 2) out of the
-// bytes of a camera's version file. It holds no data, so the GUI thread and the adb
+// bytes of a camera's version file. It holds no data, so the volume probes and the adb
 // worker may use the one instance at the same time.
 class VersionFileParser
 {

@@ -4,6 +4,8 @@
 #include "catalogue/firmwaresource.h"
 #include "detection/cameramonitor.h"
 #include "detection/cameraregistry.h"
+#include "history/updatehistory.h"
+#include "outside/background.h"
 #include "update/firmwarecache.h"
 #include "update/installlimits.h"
 #include "update/updatemessages.h"
@@ -15,8 +17,8 @@
 #include <memory>
 
 // What both front ends drive, the window and the command line alike: the catalogue,
-// the cameras attached now, and the updates run on them side by side. It holds no
-// widget: the front ends show what it tells.
+// the cameras attached now, the updates run on them side by side, and the history that
+// keeps each. It holds no widget: the front ends show what it tells.
 class UpdateStation : public QObject
 {
     Q_OBJECT
@@ -26,6 +28,8 @@ public:
         FirmwareSource source;
         InstallLimits limits;
         MonitorOptions monitor;
+        QString program; // which program ran an update, for the history
+        QString historyFolder; // empty: the user's data location
     };
 
     explicit UpdateStation(const Options &options);
@@ -45,13 +49,40 @@ public:
     CameraMonitor &monitor() { return cameraMonitor; }
     UpdateQueue &updates() { return queue; }
 
+    const UpdateHistory &history() const { return updateHistory; }
+
     UpdateMessage messageFor(const AttachedCamera &camera, const UpdateResult &result) const;
 
+signals:
+    // An update has ended and its record is on the workstation's disk: as each ends,
+    // and in the order the cameras were added to the queue.
+    void updateFinished(int index, const AttachedCamera &camera, const UpdateResult &result);
+    void updateFinishedInOrder(int index, const AttachedCamera &camera, const UpdateResult &result);
+    // Every update added so far has ended, and all are told.
+    void allTold();
+
 private:
+    struct Told
+    {
+        int index;
+        AttachedCamera camera;
+        UpdateResult result;
+    };
+    void record(int index, const AttachedCamera &camera, const UpdateResult &result);
+    void tellInOrder();
+
     const Options options;
     LoadedCatalogue loaded;
     CameraRegistry registry;
     CameraMonitor cameraMonitor;
     FirmwareCache cache;
+    UpdateHistory updateHistory;
     UpdateQueue queue;
+    // Records are written one after the other, in the background.
+    Pending<bool> lastWrite;
+    QSet<int> recorded;
+    int recording = 0;
+    QList<Told> inOrder;
+    bool historyFailureLogged = false;
+    Mailbox mailbox{this};
 };

@@ -35,7 +35,7 @@ void removeStaleLeftovers(const QString &destinationPath)
 }
 
 // The destination with its folder as the file system resolves it, or an empty string
-// when that folder is a link or lies anywhere but below the card's root on the card's
+// when that folder is a link or lies anywhere but in or below the card's root on the card's
 // own volume: a card is outside input, and a link on it could send the image, and the
 // clean-up of leftovers, into the workstation's own folders.
 QString destinationOnCard(const CardDestination &destination)
@@ -45,8 +45,8 @@ QString destinationOnCard(const CardDestination &destination)
     if (destination.imagePath.isEmpty() || destination.cardRoot.isEmpty() || folder.isSymLink())
         return QString();
     const QString root = QFileInfo(destination.cardRoot).canonicalFilePath(), resolved = folder.canonicalFilePath();
-    if (root.isEmpty() || resolved.isEmpty() || !resolved.startsWith(root.endsWith('/') ? root : root + '/')
-        || QStorageInfo(resolved).rootPath() != QStorageInfo(root).rootPath())
+    const bool below = resolved == root || resolved.startsWith(root.endsWith('/') ? root : root + '/');
+    if (root.isEmpty() || resolved.isEmpty() || !below || QStorageInfo(resolved).rootPath() != QStorageInfo(root).rootPath())
         return QString();
     return resolved + '/' + image.fileName();
 }

@@ -46,8 +46,6 @@ public:
     // The technician stopped it, the program is closing, or the camera went.
     void stop(FailureCause cause);
 
-    const AttachedCamera &camera() const { return write.camera; }
-    bool isFinished() const { return done; }
 
 signals:
     void progressed(const JobProgress &progress);

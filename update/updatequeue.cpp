@@ -5,6 +5,7 @@
 #include "update/firmwarecache.h"
 
 #include <QDebug>
+#include <QTimer>
 
 namespace {
 QString imageKey(const ASSET_INFORMATION &entry)
@@ -31,7 +32,7 @@ UpdateQueue::~UpdateQueue()
     stop();
 }
 
-QVector<int> UpdateQueue::add(const QVector<AttachedCamera> &cameras)
+QVector<int> UpdateQueue::add(const QVector<AttachedCamera> &cameras, Decide decide)
 {
     QVector<int> indexes;
     for (const AttachedCamera &camera : cameras) {
@@ -39,7 +40,8 @@ QVector<int> UpdateQueue::add(const QVector<AttachedCamera> &cameras)
         indexes << index;
         entries.push_back({});
         entries.back().camera = camera;
-        if (!updateRequired(camera.entry.Model_Code, camera.entry.Version, camera.Device_Version)) {
+        if (decide == Decide::ByVersion
+            && !updateRequired(camera.entry.Model_Code, camera.entry.Version, camera.Device_Version)) {
             UpdateResult upToDate;
             upToDate.upToDate = true;
             finishLater(index, upToDate);
@@ -202,6 +204,9 @@ void UpdateQueue::finishEntry(int index, const UpdateResult &result)
     if (entries[size_t(index)].result)
         return;
     entries[size_t(index)].result = result;
+    // A station that watches for days keeps the results, not the jobs. This may run in
+    // the job's own signal: it goes once that is over (or with the queue).
+    QTimer::singleShot(0, this, [this, index] { entries[size_t(index)].job.reset(); });
     // Receivers may add cameras, which moves the entries: they get copies.
     const AttachedCamera camera = entries[size_t(index)].camera;
     // A fetch that no camera waits for any more is not worth its bandwidth.

@@ -35,9 +35,11 @@ public:
     ~UpdateQueue() override;
 
     // Adds cameras in this order and returns the index each gets. A camera already on
-    // the catalogue's version is done at once, without anything downloaded. Nothing of
+    // the catalogue's version is done at once, without anything downloaded, unless
+    // whatever says it gets the image all the same (a folder being filled). Nothing of
     // them is told before this returns, so the caller knows their indexes first.
-    QVector<int> add(const QVector<AttachedCamera> &cameras);
+    enum class Decide { ByVersion, Always };
+    QVector<int> add(const QVector<AttachedCamera> &cameras, Decide decide = Decide::ByVersion);
     // Stops every update not finished; cameras still waiting for their turn are skipped.
     void stop();
     // The camera has gone: its update stops, or is skipped.

@@ -4,7 +4,7 @@
 # way a technician would, while screenshots record what it shows.
 #
 # Uses from inside.sh: work, out, scale, firmware, started, start_updater, updater_pid,
-# adb_card, say, die.
+# adb_card, storage_camera, say, die.
 
 # Where the device list sits in the main window: fixed by the window's form. Rows are
 # found by their text, one line centred on each row, in a strip right of the pictures.
@@ -12,6 +12,8 @@
 form_width=431 form_height=414
 text_strip_x=$((115 * scale)) text_strip_y=$((92 * scale))
 text_strip_width=$((285 * scale)) text_strip_height=$((287 * scale))
+# The bench's window, enlarged so that ten rows fit.
+bench_width=$((560 * scale)) bench_height=$((1160 * scale))
 
 start_xvfb() {
     local cookie
@@ -22,7 +24,7 @@ start_xvfb() {
     xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
     # In a session of its own, as the server: Ctrl-C is for this script, which then
     # ends everything in order.
-    setsid Xvfb -displayfd 3 -screen 0 "$((640 * scale))x$((480 * scale))x24" -noreset \
+    setsid Xvfb -displayfd 3 -screen 0 "$((800 * scale))x$((1220 * scale))x24" -noreset \
         -nolisten tcp -auth "$XAUTHORITY" 3>"$work/xvfb.display" 2>"$work/xvfb.log" &
     started+=("$!")
     for _ in $(seq 100); do
@@ -110,8 +112,13 @@ same_file() { cmp -s "$1" "$2"; }
 # The message box a double-click on a row brings up: its title, after it is closed.
 box_title=""
 double_click_row() { # WINDOW Y SCREENSHOT
-    local window=$1 y=$2 shot=$3 box
+    local window=$1 y=$2 shot=$3 box progress
     xdotool mousemove --window "$window" $((text_strip_x + 60 * scale)) "$y" click --repeat 2 --delay 120 1
+    # The first download comes slowly: the progress window shows for a while.
+    if [ ! -e "$out/progress-single.png" ] && progress=$(await_window '^Updating camera firmware$' 5); then
+        sleep 0.8
+        screenshot "$out/progress-single.png" "$window" "$progress"
+    fi
     box=$(await_window ' - ' 30) || show_log_and_die "no message box within 30 s of a double-click on the row at y=$y"
     box_title=$(xdotool getwindowname "$box")
     sleep 0.5   # mapped is not yet painted
@@ -129,6 +136,7 @@ double_click_row() { # WINDOW Y SCREENSHOT
 
 run_headless() {
     start_xvfb
+    serve_slowly
     start_updater
     local window
     window=$(await_window '^(Check Firmware|No Internet Connection)$' 30) \
@@ -188,4 +196,73 @@ run_headless() {
         esac
     done
     say "all three simulated cameras were listed and behaved as expected"
+    bench "$window"
+}
+
+# serve_slowly: every image comes in small pieces from now on, so that the progress
+# window stays long enough to be seen.
+serve_slowly() {
+    local image routes="{" separator=""
+    for image in "$firmware"/*; do
+        routes="$routes$separator\"${image#"$work/www"}\": {\"body\": \"$image\", \"chunk\": 16384, \"interval_ms\": 60}"
+        separator=", "
+    done
+    printf '%s}\n' "$routes" >"$work/server-state/routes.json.new"
+    mv "$work/server-state/routes.json.new" "$work/server-state/routes.json"
+}
+
+# bench WINDOW: a new tray of ten cameras, mostly of one model, updated by one press
+# of Update All with nobody at the keyboard until the boxes; the rows tell the outcome.
+bench() {
+    local window=$1 rows=() tenths=300 progress box titles=()
+    umount "$work/cards/TZ2200" "$work/cards/VEK-PELKA"
+    rm -rf "${adb_card%/card}"
+    storage_camera TZ4100 TZ41 5.900
+    storage_camera TZ2200-B TZ22 5.910
+    storage_camera TZ2200-C TZ22 5.900
+    storage_camera TZ5500 TZ55 4.010
+    storage_camera TZ2200-D TZ22 5.917
+    storage_camera TZ7000 TZ7K 2.290
+    storage_camera VEK-ORVA VEK 2.100 ORVA
+    storage_camera TZ2200-E TZ22 5.910
+    storage_camera VEK-TALM VEK 2.098 TALM   # up to date
+    card_layout "$VEK_FAKE_ADB_STATE/devices/R58M90ABCDE/card" TZ76 1.300
+    xdotool windowsize --sync "$window" "$bench_width" "$bench_height"
+    text_strip_height=$((bench_height - 127 * scale))
+    while [ "$tenths" -gt 0 ]; do
+        mapfile -t rows < <(list_rows "$window")
+        [ "${#rows[@]}" -ge 10 ] && break
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    [ "${#rows[@]}" -ge 10 ] || show_log_and_die "the bench's window listed ${#rows[@]} of its 10 cameras within 30 s"
+    sleep 0.5
+    screenshot "$out/bench-listed.png" "$window"
+
+    xdotool mousemove --window "$window" $(((347 + 37 + bench_width / scale - form_width) * scale)) $(((65 + 11) * scale)) click 1
+    progress=$(await_window '^Updating camera firmware$' 30) || show_log_and_die "no progress window after Update All"
+    sleep 0.8   # several lines under way, before the first box comes over them
+    screenshot "$out/progress-update-all.png" "$progress"
+    say "Update All runs the ten cameras side by side: $out/progress-update-all.png"
+
+    # The technician comes back: a box per camera, in list order.
+    while [ "${#titles[@]}" -lt 10 ]; do
+        box=$(await_window ' - ' 120) || show_log_and_die "only ${#titles[@]} of the 10 boxes came"
+        titles+=("$(xdotool getwindowname "$box")")
+        sleep 0.3
+        xdotool windowfocus --sync "$box" key Return
+        while [ -n "$(xdotool search --onlyvisible --name "^${titles[-1]}\$" 2>/dev/null | grep -x "$box")" ]; do
+            sleep 0.1
+        done
+    done
+    sleep 0.5
+    screenshot "$out/bench-updated.png" "$window"
+    local camera
+    for camera in TZ2200-B TZ2200-C TZ2200-D TZ2200-E; do
+        same_file "$firmware/TZ2200-5.920.BIN" "$work/cards/$camera/DCIM/TZ22LOAD/TZ22UPDT.BIN" \
+            || die "$camera: Update All said success, but the card does not hold the catalogue's image"
+    done
+    [ "$(printf '%s\n' "${titles[@]}" | grep -c ' - Update Successful$')" = 9 ] \
+        || die "Update All: fewer successes than expected: ${titles[*]}"
+    say "ten cameras updated by one press of Update All; the rows tell how each went: $out/bench-updated.png"
 }

@@ -62,8 +62,9 @@ fi
 # Straight to the server: no proxy of the user's may stand between.
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
 export no_proxy="127.0.0.1,localhost,$host"
-# Whatever the updater or Qt leave behind stays in the scratch folder.
-export TMPDIR="$work/tmp"
+# Whatever the updater or Qt leave behind stays in the scratch folder: the image cache
+# and the history of updates too.
+export TMPDIR="$work/tmp" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
 mkdir -p "$TMPDIR"
 if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
     export XDG_RUNTIME_DIR="$work/runtime"
@@ -101,7 +102,8 @@ export PATH="$repo/tests/support/fake-adb:$PATH"
 
 # --- The maker's web server, on loopback. It runs in a session of its own, so that
 # Ctrl-C reaches only this script, which then ends its processes in order.
-setsid python3 "$repo/tests/support/https-server.py" --root "$work/www" --port "$port" \
+mkdir -p "$work/server-state"   # headless.sh writes routes here that serve images slowly
+setsid python3 "$repo/tests/support/https-server.py" --root "$work/www" --port "$port" --state "$work/server-state" \
     --cert "$work/tls/server.crt" --key "$work/tls/server.key" >"$work/server.port" 2>"$work/server.log" &
 server_pid=$!
 started+=("$server_pid")
@@ -128,6 +130,15 @@ start_updater() {
     updater_pid=$!
     started+=("$updater_pid")
 }
+
+# --- The command line, as a scripted station runs it, on the same cameras.
+cli() { (cd "$run_dir" && "$bin_dir/cli/vek-updater-cli" "$@"); }
+say "vek-updater-cli --json list:"
+cli --json list | sed 's/^/    /' || die "vek-updater-cli list failed"
+say "vek-updater-cli --json update (every camera, side by side):"
+status=0
+cli --json update | grep '"event":"result"' | sed 's/^/    /' || status=$?
+[ "$status" = 0 ] || die "vek-updater-cli update did not update every camera"
 
 if [ "$mode" = window ]; then
     start_updater

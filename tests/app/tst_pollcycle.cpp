@@ -196,7 +196,15 @@ private slots:
         shown.sort();
         QCOMPARE(shown, QStringList({" TZ7000 - 5.910", " TZ7600 - 3.0", " TZ7600 - 3.1"}));
         for (int row = 0; row < 3; ++row) {
-            doubleClickRow(*w, row);
+            if (row < 2) {
+                doubleClickRow(*w, row);
+            } else { // and from the keyboard
+                w->activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(w.get()));
+                deviceView(*w)->setFocus();
+                deviceView(*w)->setCurrentRow(row);
+                QTest::keyClick(deviceView(*w), Qt::Key_Return);
+            }
             QTRY_COMPARE_WITH_TIMEOUT(watcher.titles().size(), row + 1, detectionMs);
         }
         QCOMPARE(watcher.titles().filter("Update Successful").size(), 3);

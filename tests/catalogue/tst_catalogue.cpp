@@ -1,4 +1,5 @@
 #include "catalogue/catalogueparser.h"
+#include "catalogue/linkfilename.h"
 #include "catalogue/versionnumber.h"
 
 #include <QtTest>
@@ -53,6 +54,27 @@ private slots:
         }
         QTEST(contents.hasMembers, "hasMembers");
         QTEST(records, "records");
+    }
+
+    // A link's file name becomes a path in a source folder: only a plain name will do.
+    void linkFileName_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "https://h/fw/TZ22_5920.bin?x=1" << "TZ22_5920.bin";
+        QTest::newRow("escaped blank") << "https://h/fw/TZ%2022.bin" << "TZ 22.bin";
+        QTest::newRow("a slash behind %2F leaves only the last part") << "https://h/fw/..%2Fx.bin" << "x.bin";
+        QTest::newRow("up a folder") << "https://h/fw/.." << "";
+        QTest::newRow("this folder") << "https://h/fw/." << "";
+        QTest::newRow("a folder") << "https://h/fw/" << "";
+        QTest::newRow("backslash, a separator on Windows") << "https://h/fw/..%5Cx.bin" << "";
+        QTest::newRow("drive colon") << "https://h/fw/C%3Ax.bin" << "";
+        QTest::newRow("control character") << "https://h/fw/x%0A.bin" << "";
+    }
+    void linkFileName()
+    {
+        QFETCH(QString, link);
+        QTEST(plainFileNameOfLink(link), "name");
     }
 
     void updateRequired_data()

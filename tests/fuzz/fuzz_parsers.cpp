@@ -1,11 +1,16 @@
 // Any bytes through every parser of what comes from outside (the catalogue, a camera's
-// version file, adb's answers, version strings), for the sanitizers to judge.
+// version file, adb's answers, version strings, links' file names, history lines), for
+// the sanitizers to judge.
 #include "catalogue/catalogueparser.h"
+#include "catalogue/linkfilename.h"
 #include "catalogue/modelcode.h"
 #include "catalogue/versionnumber.h"
 #include "detection/adbanswers.h"
 #include "detection/shellquote.h"
 #include "detection/versionfileparser.h"
+#include "history/historyrecord.h"
+
+#include <QJsonDocument>
 
 #include <cstdint>
 #include <cstring>
@@ -33,7 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString modelCode = shortModelCode(QString::fromUtf8(lines.first()));
     isPlainModelName(modelCode);
     quoteForDeviceShell(modelCode);
-    listingHasUpdateFolder(bytes, modelCode);
+    listingHasEntry(bytes, modelCode + "LOAD");
+    readySerials(bytes);
+    plainFileNameOfLink(QString::fromUtf8(lines.first()));
+    if (const std::optional<HistoryRecord> record = HistoryRecord::fromJson(QJsonDocument::fromJson(bytes).object()))
+        historyCsv({*record});
     updateRequired(modelCode, QString::fromUtf8(lines.value(1)), QString::fromUtf8(lines.value(2)));
 
     // Read as UTF-16 too, for digits outside ASCII and lone surrogates.

@@ -26,7 +26,7 @@ public:
         trustTestCertificate();
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start("python3", {dir + "/https-server.py", "--cert", dir + "/certs/test-server.crt", "--key",
-                                  dir + "/certs/test-server.key", "--state", state.path()});
+                                  dir + "/certs/test-server.key", "--state", stateFolder.path()});
         while (process.waitForReadyRead(10000) && !process.canReadLine()) {
         }
         listeningPort = quint16(process.readLine().trimmed().toUInt());
@@ -41,14 +41,14 @@ public:
 
     void route(const QString &path, QJsonObject plan, const QByteArray &body = QByteArray())
     {
-        QFile file(state.filePath(QStringLiteral("body-%1").arg(++bodies)));
+        QFile file(stateFolder.filePath(QStringLiteral("body-%1").arg(++bodies)));
         if (!body.isNull() && (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size()))
             qFatal("HttpsServer: cannot write a body file");
         if (!body.isNull())
             plan.insert("body", file.fileName());
         routes.insert(path, plan);
         // Replaced in one step: the script may be reading the routes at this moment.
-        QSaveFile saved(state.filePath("routes.json"));
+        QSaveFile saved(stateFolder.filePath("routes.json"));
         if (!saved.open(QIODevice::WriteOnly) || saved.write(QJsonDocument(routes).toJson()) < 0 || !saved.commit())
             qFatal("HttpsServer: cannot write the routes");
     }
@@ -64,7 +64,7 @@ public:
 
     // "GET /path" (and "GET /path from N" after it, for a range), in arrival order, and
     // "sent /path N" as each answer's body has gone out.
-    QStringList requestLog() const { return QString(fileBytes(state.filePath("log"))).split('\n', Qt::SkipEmptyParts); }
+    QStringList requestLog() const { return QString(fileBytes(stateFolder.filePath("log"))).split('\n', Qt::SkipEmptyParts); }
     int requestCount(const QString &path) const { return requestLog().count("GET " + path); }
     int requestCount() const { return requestLog().filter(QRegularExpression("^GET ")).size(); }
     // Body bytes sent for the path, in all.
@@ -86,7 +86,7 @@ public:
 
 private:
     static inline const QString dir = QStringLiteral(VEK_TEST_SUPPORT_DIR);
-    QTemporaryDir state;
+    QTemporaryDir stateFolder;
     QProcess process;
     QJsonObject routes;
     quint16 listeningPort = 0;

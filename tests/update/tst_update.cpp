@@ -340,6 +340,9 @@ private slots:
     // slow card lags behind the download, whatever the image's size.
     void memoryStaysFlat()
     {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("AddressSanitizer keeps freed memory in quarantine: its own leak check judges memory here");
+#endif
         const QByteArray large = firmwareImage(64 << 20, 5);
         server.serve("/fw/large.bin", large);
         const QString root = card(96 << 20);

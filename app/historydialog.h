@@ -1,0 +1,36 @@
+#pragma once
+
+#include "history/updatehistory.h"
+#include "outside/background.h"
+
+#include <QDialog>
+#include <QVector>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+// The record of every update made on this workstation, newest first: filtered by model
+// and outcome, and exported as CSV. Read in the background, so that a long history
+// never holds up the window; when it cannot be read, the view says why it is empty.
+class HistoryDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    HistoryDialog(QWidget *parent, const UpdateHistory &history);
+
+private:
+    void take(const UpdateHistory::Read &read);
+    void showFiltered();
+    QVector<HistoryRecord> filtered() const;
+    void exportCsv();
+
+    QComboBox *models = nullptr;
+    QComboBox *outcomes = nullptr;
+    QTableWidget *table = nullptr;
+    QLabel *status = nullptr;
+    QPushButton *exportButton = nullptr;
+    QVector<HistoryRecord> records; // newest first
+    Mailbox mailbox{this};
+};

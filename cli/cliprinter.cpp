@@ -1,0 +1,157 @@
+#include "cli/cliprinter.h"
+
+#include "detection/cameranames.h"
+#include "update/progresstext.h"
+
+#include <QDateTime>
+#include <QJsonDocument>
+
+#include <cstdio>
+
+namespace {
+constexpr int redrawEveryMs = 200;
+
+QString phaseName(UpdatePhase phase)
+{
+    switch (phase) {
+    case UpdatePhase::Downloading: return QStringLiteral("downloading");
+    case UpdatePhase::Verifying: return QStringLiteral("verifying");
+    case UpdatePhase::Writing: return QStringLiteral("writing");
+    case UpdatePhase::VerifyingCard: return QStringLiteral("verifying-card");
+    case UpdatePhase::Pushing: return QStringLiteral("pushing");
+    }
+    return QString();
+}
+
+// Where it is, for a script: the mount point, or the serial.
+QString location(const AttachedCamera &camera)
+{
+    return camera.location;
+}
+
+QString oneLine(QString text)
+{
+    return text.replace('\n', ' ');
+}
+}
+
+CliPrinter::CliPrinter(bool json, bool liveTerminal) : json(json), live(liveTerminal && !json)
+{
+    clock.start();
+}
+
+void CliPrinter::listed(const AttachedCamera &camera, bool needsUpdate)
+{
+    if (json)
+        return printJson({{"camera", camera.id()}, {"model", camera.entry.Model}, {"installed", camera.Device_Version},
+                          {"available", camera.entry.Version}, {"brand", camera.Device_Brand},
+                          {"location", location(camera)}, {"needsUpdate", needsUpdate}});
+    printLine(QStringLiteral("%1  %2  installed %3, available %4, brand %5, %6")
+                  .arg(camera.id(), camera.entry.Model, camera.Device_Version, camera.entry.Version,
+                       camera.Device_Brand.isEmpty() ? QStringLiteral("none") : camera.Device_Brand,
+                       needsUpdate ? QStringLiteral("needs an update") : QStringLiteral("up to date")));
+}
+
+void CliPrinter::unreadable(const AttachedCamera &camera)
+{
+    const QString error = QStringLiteral("Unable to read version info.");
+    if (json)
+        return printJson({{"camera", camera.id()}, {"model", camera.entry.Model}, {"error", error},
+                          {"available", camera.entry.Version}, {"brand", camera.Device_Brand},
+                          {"location", location(camera)}, {"needsUpdate", false}});
+    printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), camera.entry.Model, error));
+}
+
+void CliPrinter::progress(const QString &name, const JobProgress &progress)
+{
+    if (live) {
+        Rate &measured = rates[name];
+        if (measured.phase != progress.phase)
+            measured = {progress.phase, {}};
+        measured.rate.sample(clock.elapsed(), progress.done);
+        TransferState state;
+        state.phase = progress.phase;
+        state.done = progress.done;
+        state.total = progress.total;
+        state.bytesPerSecond = measured.rate.bytesPerSecond();
+        state.silentMs = progress.silentMs;
+        liveLines.insert(name, name + "  " + progressStepText(state).replace('\n', ": "));
+        if (!sinceRedraw.isValid() || sinceRedraw.hasExpired(redrawEveryMs))
+            redrawLive();
+        return;
+    }
+    // A line per step, and for a script a figure a second within a step.
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    const auto before = told.constFind(name);
+    const bool newStep = before == told.cend() || before->phase != progress.phase;
+    if (!newStep && (!json || before->second == second))
+        return;
+    told.insert(name, {progress.phase, second});
+    if (json)
+        return printJson({{"event", "progress"}, {"camera", name}, {"phase", phaseName(progress.phase)},
+                          {"done", progress.done}, {"total", progress.total}});
+    TransferState state;
+    state.phase = progress.phase;
+    state.total = -1;
+    printLine(name + "  " + progressStepText(state).section('\n', 0, 0));
+}
+
+void CliPrinter::result(const AttachedCamera &camera, const UpdateResult &result, const UpdateMessage &message)
+{
+    done(camera.id());
+    if (json) {
+        const QJsonValue outcome = result.upToDate ? QJsonValue("up-to-date") : QJsonValue(result.outcome);
+        return printJson({{"event", "result"}, {"camera", camera.id()}, {"model", camera.entry.Model},
+                          {"outcome", outcome}, {"title", message.title}, {"text", message.text}});
+    }
+    printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), message.title, oneLine(message.text)));
+    if (live)
+        redrawLive();
+}
+
+void CliPrinter::line(const QString &name, const QString &text)
+{
+    done(name);
+    printLine(name + "  " + text);
+    if (live)
+        redrawLive();
+}
+
+void CliPrinter::done(const QString &name)
+{
+    liveLines.remove(name);
+    rates.remove(name);
+}
+
+void CliPrinter::note(const QString &line)
+{
+    std::fprintf(stderr, "vek-updater-cli: %s\n", qPrintable(line));
+}
+
+void CliPrinter::printLine(const QString &line)
+{
+    // A line printed between live redraws goes above them: the live lines are drawn anew.
+    if (live && linesShown > 0) {
+        std::printf("\x1b[%dA\x1b[J", linesShown);
+        linesShown = 0;
+    }
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+void CliPrinter::printJson(const QJsonObject &object)
+{
+    std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+}
+
+void CliPrinter::redrawLive()
+{
+    sinceRedraw.start();
+    if (linesShown > 0)
+        std::printf("\x1b[%dA\x1b[J", linesShown);
+    for (const QString &line : qAsConst(liveLines))
+        std::printf("%s\n", qPrintable(line));
+    linesShown = liveLines.size();
+    std::fflush(stdout);
+}

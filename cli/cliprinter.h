@@ -1,0 +1,59 @@
+#pragma once
+
+#include "detection/attachedcamera.h"
+#include "update/progresstext.h"
+#include "update/updatejob.h"
+#include "update/updatemessages.h"
+#include "update/updateresult.h"
+
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QMap>
+#include <QString>
+
+// What the command line prints: plain lines for a person, or JSON Lines for a script
+// (then nothing else on standard output). On a terminal, progress is a live line per
+// camera; elsewhere a line per step. Diagnostics go to standard error.
+class CliPrinter
+{
+public:
+    CliPrinter(bool json, bool liveTerminal);
+
+    // A camera of the list, and whether it needs the catalogue's version.
+    void listed(const AttachedCamera &camera, bool needsUpdate);
+    // A camera whose version file cannot be read.
+    void unreadable(const AttachedCamera &camera);
+    // Progress of one camera, or of one image of a fetch, by the name it is told by.
+    void progress(const QString &name, const JobProgress &progress);
+    void result(const AttachedCamera &camera, const UpdateResult &result, const UpdateMessage &message);
+    // A line of its own about something named, ending its live line.
+    void line(const QString &name, const QString &text);
+    static void note(const QString &line);
+
+private:
+    void done(const QString &name);
+    void printLine(const QString &line);
+    void printJson(const QJsonObject &object);
+    void redrawLive();
+
+    const bool json;
+    const bool live;
+    // The live lines, by camera id, and how many are on the screen now.
+    QMap<QString, QString> liveLines;
+    int linesShown = 0;
+    QElapsedTimer sinceRedraw, clock;
+    // Per live line, the speed over the last seconds and the step it measures.
+    struct Rate
+    {
+        UpdatePhase phase = UpdatePhase::Downloading;
+        TransferRate rate;
+    };
+    QMap<QString, Rate> rates;
+    // Per camera, the step last told and the second it was told in.
+    struct Told
+    {
+        UpdatePhase phase;
+        qint64 second;
+    };
+    QMap<QString, Told> told;
+};

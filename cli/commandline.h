@@ -1,0 +1,28 @@
+#pragma once
+
+#include "catalogue/firmwaresource.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the command line asks for.
+struct CliRequest
+{
+    enum class Command { List, Update, Watch, History, Fetch };
+    Command command = Command::List;
+    bool json = false;
+    bool csv = false;
+    FirmwareSource source;
+    QStringList cameras;   // update: the ids named; none means all
+    QString folder;        // fetch: where the catalogue and images go
+    QStringList models;    // fetch: the models named; none means all
+    QDateTime since;       // history: records from then on
+};
+
+// Reads the arguments. --help and --version are answered here, and a wrong command
+// line is told on standard error with the usage: either way the program is then to
+// end with the exit code given.
+std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *exitCode);

@@ -1,0 +1,38 @@
+#include "cli/cameracommands.h"
+#include "cli/cliprinter.h"
+#include "cli/commandline.h"
+#include "cli/fetchcommand.h"
+#include "cli/historycommand.h"
+#include "cli/terminal.h"
+#include "outside/programidentity.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    setProgramIdentity();
+    int exitCode = 0;
+    const std::optional<CliRequest> request = parseCommandLine(application.arguments(), &exitCode);
+    if (!request)
+        return exitCode;
+    if (request->command == CliRequest::Command::History)
+        return printHistory(*request);
+
+    CliPrinter printer(request->json, isInteractiveTerminal());
+    StopSignals stopSignals;
+    const auto run = [&](auto &command) {
+        using Command = std::decay_t<decltype(command)>;
+        QObject::connect(&stopSignals, &StopSignals::requested, &command, &Command::stop);
+        QObject::connect(&command, &Command::done, &application, &QCoreApplication::exit, Qt::QueuedConnection);
+        QTimer::singleShot(0, &command, &Command::start);
+        return application.exec();
+    };
+    if (request->command == CliRequest::Command::Fetch) {
+        FetchCommand fetch(*request, printer);
+        return run(fetch);
+    }
+    CameraCommands cameras(*request, printer);
+    return run(cameras);
+}

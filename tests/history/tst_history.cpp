@@ -1,0 +1,108 @@
+// The history file as programs share it: torn lines, writers at once, rotation, CSV.
+
+#include "history/updatehistory.h"
+
+#include "cardlayout.h"
+
+#include <QtTest>
+
+#include <thread>
+
+namespace {
+HistoryRecord record(int number, const QString &brand = "ORVA")
+{
+    HistoryRecord entry;
+    entry.time = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC).addSecs(number);
+    entry.camera = "/media/card" + QString::number(number);
+    entry.model = "TZ2200";
+    entry.brand = brand;
+    entry.from = "5.910";
+    entry.to = "5.920";
+    entry.outcome = number % 3 == 0 ? "up-to-date" : QString::number(-(number % 2) * 4);
+    entry.title = "TZ2200 - Update Successful";
+    entry.bytes = number;
+    return entry;
+}
+
+QStringList cameras(const QVector<HistoryRecord> &records)
+{
+    QStringList names;
+    for (const HistoryRecord &entry : records)
+        names << entry.camera;
+    return names;
+}
+}
+
+class HistoryTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A line torn by a crash is skipped, and the next record starts on a line of its own.
+    void tornLine()
+    {
+        QTemporaryDir folder;
+        const UpdateHistory history(folder.path());
+        QString why;
+        QVERIFY(history.append(record(1), &why));
+        QFile file(history.path());
+        QVERIFY(file.open(QIODevice::Append) && file.write("{\"time\":\"2026-12-07T10:") > 0);
+        file.close();
+        QVERIFY(history.append(record(2), &why));
+        QCOMPARE(cameras(history.read().records), QStringList({"/media/card1", "/media/card2"}));
+        QCOMPARE(fileBytes(history.path()).count('\n'), 3);
+    }
+
+    // Programs appending at once leave whole lines only, every record among them.
+    void writersAtOnce()
+    {
+        QTemporaryDir folder;
+        std::vector<std::thread> writers;
+        for (int writer = 0; writer < 4; ++writer)
+            writers.emplace_back([&folder, writer] {
+                const UpdateHistory own(folder.path());
+                QString why;
+                for (int i = 0; i < 40; ++i)
+                    own.append(record(writer * 100 + i), &why);
+            });
+        for (std::thread &writer : writers)
+            writer.join();
+        const QList<QByteArray> lines = fileBytes(UpdateHistory(folder.path()).path()).split('\n');
+        QCOMPARE(lines.size(), 161);
+        for (const QByteArray &line : lines.mid(0, 160))
+            QVERIFY2(HistoryRecord::fromJson(QJsonDocument::fromJson(line).object()), line.constData());
+    }
+
+    // Past its size the file is rotated: the newest records are kept, in order.
+    void rotation()
+    {
+        QTemporaryDir folder;
+        const UpdateHistory history(folder.path(), 4096);
+        QString why;
+        for (int i = 1; i <= 60; ++i)
+            QVERIFY(history.append(record(i), &why));
+        const QStringList kept = cameras(history.read().records);
+        QVERIFY(QFile::exists(folder.filePath("history.1.jsonl")));
+        QVERIFY(!kept.contains("/media/card1") && kept.size() > 10);
+        QCOMPARE(kept.last(), QString("/media/card60"));
+        for (int i = 1; i < kept.size(); ++i)
+            QVERIFY(kept[i - 1].mid(11).toInt() < kept[i].mid(11).toInt());
+    }
+
+    // A spreadsheet-shaped CSV: a header, a row per record, fields quoted where they
+    // hold commas or quotes, and a camera's text never taken for a formula.
+    void csv()
+    {
+        const QByteArray csv = historyCsv({record(1, "OR,VA \"x\""), record(2, "=HYPERLINK(\"x\")")});
+        const QList<QByteArray> rows = csv.split('\n');
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows[0], QByteArray("time,camera,model,brand,location,from,to,sha256,outcome,title,durationMs,bytes,"
+                                     "program,workstation,user\r"));
+        QVERIFY(rows[1].startsWith("2026-12-07T10:00:01.000Z,/media/card1,TZ2200,\"OR,VA \"\"x\"\"\",,5.910,5.920,,-4,"));
+        QVERIFY(rows[2].contains(",\"'=HYPERLINK(\"\"x\"\")\","));
+        QVERIFY(rows[2].contains(",0,TZ2200 - Update Successful,0,2,"));
+    }
+};
+
+QTEST_GUILESS_MAIN(HistoryTest)
+#include "tst_history.moc"

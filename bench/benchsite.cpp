@@ -96,6 +96,7 @@ bool BenchSite::prepare(QString *error)
     // adb stages its images in the working directory; the image cache is the user's.
     QDir::setCurrent(scratchPath("work"));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(scratchPath("cache")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(scratchPath("data"))); // the history the runs record
 
     QString why;
     tmpfsCard = scratchPath("cards/install-tmpfs");

@@ -4,7 +4,7 @@
 #include <QEventLoop>
 #include <QTest>
 
-BenchStation::BenchStation(const FirmwareSource &source) : station(UpdateStation::Options{source, {}, {}})
+BenchStation::BenchStation(const FirmwareSource &source) : station(UpdateStation::Options{source, {}, {}, QStringLiteral("vek-bench"), {}})
 {
     pollTimer.setInterval(1000);
     QObject::connect(&pollTimer, &QTimer::timeout, &station, &UpdateStation::poll);

@@ -103,8 +103,10 @@ void ImageFeed::useBackingFile(const QString &path)
 
 bool ImageFeed::moveBackingFile(const QString &path)
 {
-    const std::lock_guard<std::mutex> lock(state->mutex);
+    // An older file under the new name goes first, outside the lock: freeing a large
+    // file takes the file system a while, and readers (and their progress) must not wait.
     QFile::remove(path);
+    const std::lock_guard<std::mutex> lock(state->mutex);
     if (state->backingPath.isEmpty() || !QFile::rename(state->backingPath, path))
         return false;
     state->backingPath = path;

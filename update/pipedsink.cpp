@@ -1,5 +1,7 @@
 #include "update/pipedsink.h"
 
+#include <utility>
+
 PipedSink::PipedSink(ChunkTaker taker, qint64 maxQueuedBytes)
     : taker(std::move(taker)), maxQueuedBytes(maxQueuedBytes), worker(&PipedSink::run, this)
 {
@@ -12,7 +14,19 @@ PipedSink::~PipedSink()
 
 bool PipedSink::take(const char *data, qint64 size)
 {
-    QByteArray piece(data, int(size));
+    if (!sincePassed.isValid())
+        sincePassed.start();
+    if (gathered.isEmpty())
+        gathered.reserve(gatherBytes + int(size));
+    gathered.append(data, int(size));
+    if (gathered.size() < gatherBytes && sincePassed.nsecsElapsed() < gatherNs)
+        return true;
+    sincePassed.restart();
+    return pass(std::exchange(gathered, QByteArray()));
+}
+
+bool PipedSink::pass(QByteArray piece)
+{
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [this] { return refused || queuedBytes < maxQueuedBytes; });
     if (refused)
@@ -25,6 +39,8 @@ bool PipedSink::take(const char *data, qint64 size)
 
 bool PipedSink::finish()
 {
+    if (!gathered.isEmpty())
+        pass(std::exchange(gathered, QByteArray()));
     {
         const std::lock_guard<std::mutex> lock(mutex);
         ended = true;

@@ -3,6 +3,7 @@
 #include "update/chunkedread.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 
 #include <condition_variable>
 #include <deque>
@@ -13,6 +14,11 @@
 // receiving the next piece overlaps hashing and writing the last. At most
 // maxQueuedBytes wait between the two; a full queue holds the giver back. The pieces
 // are copied: the giver's buffer is free again as soon as take() returns.
+//
+// Small pieces that come quickly are gathered into larger ones first: a download hands
+// over some 16 KiB at a time, and passing each on its own, with a wakeup of the taker
+// and a write each, cost a 512 MiB image a sixth of its time. A piece never waits for
+// company longer than a moment, so a slow download still moves at its own pace.
 //
 // The taker's state belongs to the taker's thread until finish() returns.
 class PipedSink
@@ -31,8 +37,14 @@ public:
 
 private:
     void run();
+    bool pass(QByteArray piece);
+
+    static constexpr int gatherBytes = 256 * 1024;
+    static constexpr qint64 gatherNs = 20 * 1000 * 1000;
 
     ChunkTaker taker;
+    QByteArray gathered; // the giver's, not yet passed on
+    QElapsedTimer sincePassed;
     const qint64 maxQueuedBytes;
     std::mutex mutex;
     std::condition_variable changed;

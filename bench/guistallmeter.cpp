@@ -33,7 +33,7 @@ void GuiStallMeter::start()
 {
     longestLatenessNs = 0;
     tickCount = 0;
-    longestRunNs = longestWaitNs = 0;
+    longestRunNs = longestWaitNs = longestAtNs = 0;
     schedulerAccount(&lastRunNs, &lastWaitNs);
     clock.start();
     lastTickNs = 0;
@@ -57,6 +57,7 @@ void GuiStallMeter::tick()
         longestLatenessNs = lateness;
         longestRunNs = runNs - lastRunNs;
         longestWaitNs = waitNs - lastWaitNs;
+        longestAtNs = now;
     }
     lastTickNs = now;
     lastRunNs = runNs;
@@ -66,10 +67,11 @@ void GuiStallMeter::tick()
 
 QString GuiStallMeter::account() const
 {
-    return QStringLiteral("%1 ticks; the longest: %2 ms on a CPU, %3 ms waiting for one")
+    return QStringLiteral("%1 ticks; the longest, at %4 s: %2 ms on a CPU, %3 ms waiting for one")
             .arg(tickCount)
             .arg(double(longestRunNs) / 1e6, 0, 'f', 1)
-            .arg(double(longestWaitNs) / 1e6, 0, 'f', 1);
+            .arg(double(longestWaitNs) / 1e6, 0, 'f', 1)
+            .arg(double(longestAtNs) / 1e9, 0, 'f', 1);
 }
 
 bool runEventLoopUntil(const std::function<bool()> &done, int timeoutMs)

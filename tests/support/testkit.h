@@ -97,7 +97,7 @@ inline bool mountFuseCard(QProcess &card, const QString &backing, const QString 
 {
 #ifdef VEK_FUSE_CARD
     QDir().mkpath(root);
-    card.start(VEK_FUSE_CARD, QStringList{backing, root} + options);
+    card.start("nice", QStringList{"-n", "10", VEK_FUSE_CARD, backing, root} + options);
     const QString identity = mountIdentityAt(root);
     return card.waitForStarted() && QTest::qWaitFor([&] { return mountIdentityAt(root) != identity; }, 5000);
 #else

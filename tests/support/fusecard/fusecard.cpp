@@ -6,7 +6,9 @@
 //                 only reading back can tell
 //   log=FILE      every fsync, fsyncdir and rename is appended to FILE, a line each:
 //                 "fsync /DCIM/X/F", "rename /from /to", "fsyncdir /DCIM/X"
-//   rate=N        writes take as long as N bytes a second allow, as a real SD card's do
+//   rate=N        writes take as long as N bytes a second allow, as a real SD card's do;
+//                 reads a quarter of that time, as such a card reads some four times
+//                 faster than it writes
 // Stopped with SIGSTOP, it is a card that stops answering.
 
 #define FUSE_USE_VERSION 31
@@ -48,7 +50,7 @@ void note(const std::string &line)
 // Sleeps until the card has had the time its rate gives these bytes, after what it took
 // before them. Time the card spent idle is no credit: a real card writes no faster for
 // having rested.
-void takeTimeFor(size_t bytes)
+void takeTimeFor(double bytes)
 {
     if (bytesPerSecond <= 0)
         return;
@@ -57,7 +59,7 @@ void takeTimeFor(size_t bytes)
         const std::lock_guard<std::mutex> lock(throttle);
         busyUntil = std::max(busyUntil, std::chrono::steady_clock::now())
                     + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                        std::chrono::duration<double>(double(bytes) / bytesPerSecond));
+                        std::chrono::duration<double>(bytes / bytesPerSecond));
         due = busyUntil;
     }
     std::this_thread::sleep_until(due);
@@ -89,13 +91,15 @@ int main(int argc, char *argv[])
     };
     card.open = [](const char *path, fuse_file_info *info) { return card.create(path, 0, info); };
     card.read = [](const char *path, char *buffer, size_t size, off_t offset, fuse_file_info *info) {
+        constexpr double readsFaster = 4;
+        takeTimeFor(double(size) / readsFaster);
         const int got = status(::pread(int(info->fh), buffer, size, offset));
         if (got > 0 && offset == 0 && !corruptedNameText.empty() && std::strstr(path, corruptedNameText.c_str()))
             buffer[0] = char(~buffer[0]);
         return got;
     };
     card.write = [](const char *, const char *buffer, size_t size, off_t offset, fuse_file_info *info) {
-        takeTimeFor(size);
+        takeTimeFor(double(size));
         return status(::pwrite(int(info->fh), buffer, size, offset));
     };
     card.fsync = [](const char *path, int, fuse_file_info *info) {

@@ -68,12 +68,7 @@ public:
         hash = std::make_unique<Sha256>();
         partial.close();
         openPartial(resume);
-        PipedSink piped(
-            [this](const char *data, qint64 size) {
-                const QByteArray piece(data, int(size));
-                return keep(piece);
-            },
-            pipedBytes);
+        PipedSink piped([this](const QByteArray &piece) { return keep(piece); }, pipedBytes);
         DownloadHandlers handlers;
         handlers.begin = [this](qint64 startsAt) { return begin(startsAt); };
         handlers.sink = [&piped](const char *data, qint64 size) { return piped.take(data, size); };

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-PipedSink::PipedSink(ChunkTaker taker, qint64 maxQueuedBytes)
+PipedSink::PipedSink(PieceTaker taker, qint64 maxQueuedBytes)
     : taker(std::move(taker)), maxQueuedBytes(maxQueuedBytes), worker(&PipedSink::run, this)
 {
 }
@@ -63,7 +63,7 @@ void PipedSink::run()
             piece = std::move(queue.front());
             queue.pop_front();
         }
-        const bool taken = taker(piece.constData(), piece.size());
+        const bool taken = taker(piece);
         const std::lock_guard<std::mutex> lock(mutex);
         queuedBytes -= piece.size();
         if (!taken) {

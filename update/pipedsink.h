@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/chunkedread.h"
+#include <functional>
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -13,7 +13,8 @@
 // Hands pieces of a stream to a taker that runs in a thread of its own, so that
 // receiving the next piece overlaps hashing and writing the last. At most
 // maxQueuedBytes wait between the two; a full queue holds the giver back. The pieces
-// are copied: the giver's buffer is free again as soon as take() returns.
+// are copied once: the giver's buffer is free again as soon as take() returns, and the
+// taker gets the copy itself, to keep without copying again.
 //
 // Small pieces that come quickly are gathered into larger ones first: a download hands
 // over some 16 KiB at a time, and passing each on its own, with a wakeup of the taker
@@ -24,7 +25,9 @@
 class PipedSink
 {
 public:
-    PipedSink(ChunkTaker taker, qint64 maxQueuedBytes);
+    using PieceTaker = std::function<bool(const QByteArray &piece)>;
+
+    PipedSink(PieceTaker taker, qint64 maxQueuedBytes);
     ~PipedSink();
     PipedSink(const PipedSink &) = delete;
     PipedSink &operator=(const PipedSink &) = delete;
@@ -42,7 +45,7 @@ private:
     static constexpr int gatherBytes = 256 * 1024;
     static constexpr qint64 gatherNs = 20 * 1000 * 1000;
 
-    ChunkTaker taker;
+    PieceTaker taker;
     QByteArray gathered; // the giver's, not yet passed on
     QElapsedTimer sincePassed;
     const qint64 maxQueuedBytes;

@@ -64,10 +64,15 @@ void CameraRows::show(const QVector<AttachedCamera> &cameras, const QVector<bool
 
 void CameraRows::setState(const QString &cameraKey, const QString &state, bool failed)
 {
-    states.insert(cameraKey, {state, failed});
+    // Progress comes many times a second; most of it leaves the row's text as it was.
+    const State next{state, failed};
+    const auto known = states.constFind(cameraKey);
+    if (known != states.cend() && *known == next)
+        return;
+    states.insert(cameraKey, next);
     const int row = rowOf(cameraKey);
     if (row >= 0)
-        draw(row);
+        drawState(row);
 }
 
 std::optional<AttachedCamera> CameraRows::cameraAt(int row) const
@@ -97,6 +102,14 @@ void CameraRows::draw(int row)
     item->setIcon(QPixmap(picture).isNull() ? QIcon() : QIcon(picture));
     item->setText(cameraRowText(camera));
     item->setToolTip(toolTip(camera));
+    drawState(row);
+}
+
+void CameraRows::drawState(int row)
+{
+    const Shown &entry = shown.at(row);
+    const AttachedCamera &camera = entry.camera;
+    QListWidgetItem *item = view->item(row);
     const State state = states.value(camera.key(), {entry.needsUpdate ? "needs " + camera.entry.Version
                                                                       : QStringLiteral("up to date"),
                                                     false});

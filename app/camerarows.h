@@ -40,8 +40,10 @@ private:
     {
         QString text;
         bool failed = false;
+        bool operator==(const State &other) const { return text == other.text && failed == other.failed; }
     };
     void draw(int row);
+    void drawState(int row); // the second line only: progress changes nothing else
 
     QListWidget *view;
     QVector<Shown> shown;

@@ -53,33 +53,30 @@ QVector<int> UpdateQueue::add(const QVector<AttachedCamera> &cameras, Decide dec
 
 void UpdateQueue::stop()
 {
-    for (int index = 0; index < int(entries.size()); ++index) {
-        Entry &entry = entries[size_t(index)];
-        if (entry.result)
-            continue;
-        if (entry.job)
-            entry.job->stop(FailureCause::Stopped);
-        else if (entry.waiting) {
-            UpdateResult skipped;
-            skipped.skipped = true;
-            finishLater(index, skipped);
-        }
-    }
+    for (int index = 0; index < int(entries.size()); ++index)
+        end(index, FailureCause::Stopped);
 }
 
 void UpdateQueue::cameraGone(const AttachedCamera &camera)
 {
     for (int index = 0; index < int(entries.size()); ++index) {
-        Entry &entry = entries[size_t(index)];
-        if (entry.result || entry.camera.key() != camera.key())
-            continue;
-        if (entry.job) {
-            entry.job->stop(FailureCause::CameraGone);
-        } else if (entry.waiting) {
-            UpdateResult skipped;
-            skipped.skipped = true;
-            finishLater(index, skipped);
-        }
+        if (entries[size_t(index)].camera.key() == camera.key())
+            end(index, FailureCause::CameraGone);
+    }
+}
+
+// A running update stops where that is safe; one still waiting never starts.
+void UpdateQueue::end(int index, FailureCause cause)
+{
+    Entry &entry = entries[size_t(index)];
+    if (entry.result)
+        return;
+    if (entry.job) {
+        entry.job->stop(cause);
+    } else if (entry.waiting) {
+        UpdateResult skipped;
+        skipped.skipped = true;
+        finishLater(index, skipped);
     }
 }
 

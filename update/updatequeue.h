@@ -74,6 +74,7 @@ private:
 
     void startWaiting();
     void start(int index);
+    void end(int index, FailureCause cause);
     std::shared_ptr<Fetch> newFetch(const QString &key, const AttachedCamera &camera, const ImageOrigin &origin);
     void launch(const std::shared_ptr<Fetch> &fetch);
     void takeFetchEnd(const std::shared_ptr<Fetch> &fetch, const FetchResult &result);

@@ -12,21 +12,21 @@ namespace {
 // have one picture per brand.
 QString pictureName(const AttachedCamera &camera)
 {
-    const QString brandSuffix = camera.Device_Brand.isEmpty() ? QString() : "_" + camera.Device_Brand;
-    return ":/" + camera.entry.Model + brandSuffix + ".png";
+    const QString brandSuffix = camera.reportedBrand.isEmpty() ? QString() : "_" + camera.reportedBrand;
+    return ":/" + camera.entry.model + brandSuffix + ".png";
 }
 
 QString toolTip(const AttachedCamera &camera)
 {
-    const QString brand = camera.Device_Brand.isEmpty() ? QStringLiteral("none") : camera.Device_Brand;
+    const QString brand = camera.reportedBrand.isEmpty() ? QStringLiteral("none") : camera.reportedBrand;
     const QString where = camera.route == CameraRoute::Adb ? "USB debugging, serial " + camera.location : cameraPlace(camera);
-    return QStringLiteral("Catalogue version: %1\nBrand reported: %2\nFound on: %3").arg(camera.entry.Version, brand, where);
+    return QStringLiteral("Catalogue version: %1\nBrand reported: %2\nFound on: %3").arg(camera.entry.version, brand, where);
 }
 
 bool sameRow(const AttachedCamera &a, const AttachedCamera &b)
 {
-    return a.key() == b.key() && a.Device_Version == b.Device_Version && a.Device_Brand == b.Device_Brand
-           && a.Update_Path == b.Update_Path;
+    return a.key() == b.key() && a.installedVersion == b.installedVersion && a.reportedBrand == b.reportedBrand
+           && a.imagePath == b.imagePath;
 }
 }
 
@@ -110,7 +110,7 @@ void CameraRows::drawState(int row)
     const Shown &entry = shown.at(row);
     const AttachedCamera &camera = entry.camera;
     QListWidgetItem *item = view->item(row);
-    const State state = states.value(camera.key(), {entry.needsUpdate ? "needs " + camera.entry.Version
+    const State state = states.value(camera.key(), {entry.needsUpdate ? "needs " + camera.entry.version
                                                                       : QStringLiteral("up to date"),
                                                     false});
     item->setData(CameraRowDelegate::detailRole, cameraPlace(camera) + QString::fromUtf8(" \u00b7 ") + state.text);

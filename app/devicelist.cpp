@@ -9,7 +9,7 @@
 void MainWindow::handleDetection(const AttachedCamera &camera)
 {
     // Once per attachment: the registry tells of it once until the card goes.
-    boxes->show({true, camera.entry.Model + " - Detection Error",
+    boxes->show({true, camera.entry.model + " - Detection Error",
                   "Unable to read version info.\nPlease ensure the SD card is plugged in and try again.", {}});
 }
 
@@ -24,7 +24,7 @@ void MainWindow::refreshDeviceView()
 
 bool MainWindow::isUpdateRequired(const AttachedCamera &camera) const
 {
-    return updateRequired(camera.entry.Model_Code, camera.entry.Version, camera.Device_Version);
+    return updateRequired(camera.entry.modelCode, camera.entry.version, camera.installedVersion);
 }
 
 QRect MainWindow::rowOnScreen(const QString &cameraKey) const

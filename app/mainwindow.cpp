@@ -60,7 +60,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::init()
 {
-    qRegisterMetaType<ASSET_INFORMATION>("ASSET_INFORMATION");
+    qRegisterMetaType<CatalogueEntry>("CatalogueEntry");
     qRegisterMetaType<AttachedCamera>("AttachedCamera");
 
     ui->lw_DeviceView->setIconSize(QSize(96, 96));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/assetinformation.h"
+#include "catalogue/catalogueentry.h"
 #include "catalogue/firmwaresource.h"
 #include "detection/attachedcamera.h"
 #include "update/installlimits.h"
@@ -77,7 +77,7 @@ private:
     // The cameras attached now, in order of attachment.
     CameraRegistry &attachedDevices;
     // The catalogue, in catalogue order.
-    QVector<ASSET_INFORMATION> assets;
+    QVector<CatalogueEntry> assets;
     QTimer *pollTimer = nullptr;
     QString baseUrl;
     QString configUrl;

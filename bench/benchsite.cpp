@@ -213,8 +213,8 @@ QString BenchSite::certificate() const
 AttachedCamera BenchSite::installCamera(const QString &cardRoot, const Image &image) const
 {
     AttachedCamera camera = cardCamera(installModel, installCode, cardRoot);
-    camera.entry.Link = url(image.route);
-    camera.entry.Checksum = image.checksum;
+    camera.entry.link = url(image.route);
+    camera.entry.checksum = image.checksum;
     return camera;
 }
 

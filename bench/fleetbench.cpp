@@ -91,7 +91,7 @@ void cardFleet(BenchSite &site, ResultTable &table, int repeats, RequestTally &t
             const QString code = site.fleetModels[m]->code;
             bool first = true;
             const BenchStation::Run run = updateFound(site, models.size(), [&](const AttachedCamera &camera) {
-                const bool chosen = first && camera.entry.Model_Code == code;
+                const bool chosen = first && camera.entry.modelCode == code;
                 first = first && !chosen;
                 return chosen;
             });

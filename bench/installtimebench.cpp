@@ -18,7 +18,7 @@ constexpr double tmpfsTargetRatio = 0.6, diskTargetRatio = 0.8;
 // One camera's update by a station of its own, so that the image is downloaded.
 BenchStation::Run installAlone(BenchSite &site, const AttachedCamera &camera)
 {
-    QFile::remove(camera.Update_Path);
+    QFile::remove(camera.imagePath);
     BenchStation station(site.source());
     return station.update({camera});
 }
@@ -40,7 +40,7 @@ void installTime(BenchSite &site, ResultTable &table, const BenchSite::Image &im
         // Made afresh each time: a server started anew has another port.
         const AttachedCamera camera = site.installCamera(card, image);
         const PipelineJob pipeline{site.url(image.route), image.checksum, QDir::temp().filePath("vek-bench-pipeline.bin"),
-                                   camera.Update_Path, site.certificate()};
+                                   camera.imagePath, site.certificate()};
         const BenchStation::Run updater = installAlone(site, camera);
         const TimedRun script = runTechnicianPipeline(pipeline);
         bool serverWasGone = false;

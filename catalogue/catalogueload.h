@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/assetinformation.h"
+#include "catalogue/catalogueentry.h"
 #include "catalogue/firmwaresource.h"
 
 #include <QByteArray>
@@ -13,7 +13,7 @@ struct LoadedCatalogue
 {
     bool loaded = false;
     QByteArray body;
-    QVector<ASSET_INFORMATION> entries;
+    QVector<CatalogueEntry> entries;
     QString failure; // what the debug log is to say when it was not loaded
 };
 

@@ -40,27 +40,26 @@ CatalogueContents parseCatalogue(const QByteArray &body)
     return contents;
 }
 
-ASSET_INFORMATION makeAsset(const QString &key, const QJsonObject &entry)
+CatalogueEntry makeEntry(const QString &key, const QJsonObject &entry)
 {
-    ASSET_INFORMATION asset;
-    asset.Model = key.toUpper();
-    asset.Model_Code = shortModelCode(asset.Model);
-    asset.Version = entry.value(QLatin1String("Version")).toString();
-    asset.Link = entry.value(QLatin1String("Link")).toString();
-    asset.Checksum = entry.value(QLatin1String("Checksum")).toString();
-    asset.Pathname = entry.value(QLatin1String("Pathname")).toString();
-    asset.ADB_Device = entry.value(QLatin1String("ADB_Device")).toBool(false);
-    asset.Brand = entry.value(QLatin1String("Brand")).toString();
-    return asset;
+    CatalogueEntry made;
+    made.model = key.toUpper();
+    made.modelCode = shortModelCode(made.model);
+    made.version = entry.value(QLatin1String("Version")).toString();
+    made.link = entry.value(QLatin1String("Link")).toString();
+    made.checksum = entry.value(QLatin1String("Checksum")).toString();
+    made.overAdb = entry.value(QLatin1String("ADB_Device")).toBool(false);
+    made.brand = entry.value(QLatin1String("Brand")).toString();
+    return made;
 }
 
-std::optional<QVector<ASSET_INFORMATION>> catalogueEntries(const QByteArray &body)
+std::optional<QVector<CatalogueEntry>> catalogueEntries(const QByteArray &body)
 {
     const CatalogueContents contents = parseCatalogue(body);
     if (!contents.hasMembers)
         return std::nullopt;
-    QVector<ASSET_INFORMATION> entries;
-    for (const CatalogueEntry &entry : contents.entries)
-        entries.append(makeAsset(entry.key, entry.entry));
+    QVector<CatalogueEntry> entries;
+    for (const CatalogueMember &entry : contents.entries)
+        entries.append(makeEntry(entry.key, entry.entry));
     return entries;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/assetinformation.h"
+#include "catalogue/catalogueentry.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -11,7 +11,7 @@
 
 // The catalogue file is a JSON object whose members (in ascending key order, the first
 // one never read) map a model name to one entry object or to an array of them.
-struct CatalogueEntry
+struct CatalogueMember
 {
     QString key;
     QJsonObject entry;
@@ -21,7 +21,7 @@ struct CatalogueContents
 {
     // False when the body held no JSON object with at least one member.
     bool hasMembers = false;
-    QVector<CatalogueEntry> entries;
+    QVector<CatalogueMember> entries;
 };
 
 // Bytes from the first NUL on are not part of the catalogue text.
@@ -30,8 +30,8 @@ QByteArray catalogueText(const QByteArray &body);
 CatalogueContents parseCatalogue(const QByteArray &body);
 
 // The record for one entry.
-ASSET_INFORMATION makeAsset(const QString &key, const QJsonObject &entry);
+CatalogueEntry makeEntry(const QString &key, const QJsonObject &entry);
 
 // Every entry of a catalogue body, in catalogue order; nullopt when the body holds no
 // JSON object with at least one member.
-std::optional<QVector<ASSET_INFORMATION>> catalogueEntries(const QByteArray &body);
+std::optional<QVector<CatalogueEntry>> catalogueEntries(const QByteArray &body);

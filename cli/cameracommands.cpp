@@ -22,7 +22,7 @@ UpdateStation::Options stationOptions(const CliRequest &request)
 
 bool needsUpdate(const AttachedCamera &camera)
 {
-    return updateRequired(camera.entry.Model_Code, camera.entry.Version, camera.Device_Version);
+    return updateRequired(camera.entry.modelCode, camera.entry.version, camera.installedVersion);
 }
 
 // Mount points are named with or without their final "/".
@@ -40,7 +40,7 @@ CameraCommands::CameraCommands(const CliRequest &request, CliPrinter &printer)
     connect(&station.cameras(), &CameraRegistry::detectionError, this, [this](const AttachedCamera &camera) {
         unreadable << camera;
         if (this->request.command != CliRequest::Command::List)
-            CliPrinter::note(camera.id() + ": " + camera.entry.Model + " - Detection Error");
+            CliPrinter::note(camera.id() + ": " + camera.entry.model + " - Detection Error");
     });
     UpdateQueue &updates = station.updates();
     connect(&updates, &UpdateQueue::started, this,

@@ -43,12 +43,12 @@ CliPrinter::CliPrinter(bool json, bool liveTerminal) : json(json), live(liveTerm
 void CliPrinter::listed(const AttachedCamera &camera, bool needsUpdate)
 {
     if (json)
-        return printJson({{"camera", camera.id()}, {"model", camera.entry.Model}, {"installed", camera.Device_Version},
-                          {"available", camera.entry.Version}, {"brand", camera.Device_Brand},
+        return printJson({{"camera", camera.id()}, {"model", camera.entry.model}, {"installed", camera.installedVersion},
+                          {"available", camera.entry.version}, {"brand", camera.reportedBrand},
                           {"location", location(camera)}, {"needsUpdate", needsUpdate}});
     printLine(QStringLiteral("%1  %2  installed %3, available %4, brand %5, %6")
-                  .arg(camera.id(), camera.entry.Model, camera.Device_Version, camera.entry.Version,
-                       camera.Device_Brand.isEmpty() ? QStringLiteral("none") : camera.Device_Brand,
+                  .arg(camera.id(), camera.entry.model, camera.installedVersion, camera.entry.version,
+                       camera.reportedBrand.isEmpty() ? QStringLiteral("none") : camera.reportedBrand,
                        needsUpdate ? QStringLiteral("needs an update") : QStringLiteral("up to date")));
 }
 
@@ -56,10 +56,10 @@ void CliPrinter::unreadable(const AttachedCamera &camera)
 {
     const QString error = QStringLiteral("Unable to read version info.");
     if (json)
-        return printJson({{"camera", camera.id()}, {"model", camera.entry.Model}, {"error", error},
-                          {"available", camera.entry.Version}, {"brand", camera.Device_Brand},
+        return printJson({{"camera", camera.id()}, {"model", camera.entry.model}, {"error", error},
+                          {"available", camera.entry.version}, {"brand", camera.reportedBrand},
                           {"location", location(camera)}, {"needsUpdate", false}});
-    printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), camera.entry.Model, error));
+    printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), camera.entry.model, error));
 }
 
 void CliPrinter::progress(const QString &name, const JobProgress &progress)
@@ -101,7 +101,7 @@ void CliPrinter::result(const AttachedCamera &camera, const UpdateResult &result
     done(camera.id());
     if (json) {
         const QJsonValue outcome = result.upToDate ? QJsonValue("up-to-date") : QJsonValue(result.outcome);
-        return printJson({{"event", "result"}, {"camera", camera.id()}, {"model", camera.entry.Model},
+        return printJson({{"event", "result"}, {"camera", camera.id()}, {"model", camera.entry.model},
                           {"outcome", outcome}, {"title", message.title}, {"text", message.text}});
     }
     printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), message.title, oneLine(message.text)));

@@ -45,7 +45,7 @@ void FetchCommand::start()
         return end(anyFailed ? ExitCode::Failed : ExitCode::Done);
     const QVector<int> indexes = queue.add(wanted, UpdateQueue::Decide::Always);
     for (int i = 0; i < indexes.size(); ++i)
-        names.insert(indexes.at(i), QFileInfo(wanted.at(i).Update_Path).fileName());
+        names.insert(indexes.at(i), QFileInfo(wanted.at(i).imagePath).fileName());
 }
 
 void FetchCommand::stop()
@@ -54,7 +54,7 @@ void FetchCommand::stop()
     queue.stop();
 }
 
-bool FetchCommand::chooseImages(const QVector<ASSET_INFORMATION> &entries, QVector<AttachedCamera> *wanted)
+bool FetchCommand::chooseImages(const QVector<CatalogueEntry> &entries, QVector<AttachedCamera> *wanted)
 {
     const QString folder = QFileInfo(request.folder).absoluteFilePath();
     QStringList models;
@@ -62,14 +62,14 @@ bool FetchCommand::chooseImages(const QVector<ASSET_INFORMATION> &entries, QVect
         models << model.toUpper();
     QHash<QString, QString> checksums; // by file name
     bool allCanBeHad = true;
-    for (const ASSET_INFORMATION &entry : entries) {
-        if (!models.isEmpty() && !models.contains(entry.Model))
+    for (const CatalogueEntry &entry : entries) {
+        if (!models.isEmpty() && !models.contains(entry.model))
             continue;
-        const QString name = plainFileNameOfLink(entry.Link);
-        const QString checksum = normalisedChecksum(entry.Checksum);
+        const QString name = plainFileNameOfLink(entry.link);
+        const QString checksum = normalisedChecksum(entry.checksum);
         if (name.isEmpty() || checksum.isEmpty()
             || (checksums.contains(name) && checksums.value(name) != checksum)) {
-            CliPrinter::note(entry.Model + ": no image to fetch: the link " + entry.Link
+            CliPrinter::note(entry.model + ": no image to fetch: the link " + entry.link
                              + " names no plain file of its own, or no valid checksum comes with it");
             allCanBeHad = false;
             continue;
@@ -87,7 +87,7 @@ bool FetchCommand::chooseImages(const QVector<ASSET_INFORMATION> &entries, QVect
         AttachedCamera image;
         image.entry = entry;
         image.location = folder;
-        image.Update_Path = path;
+        image.imagePath = path;
         *wanted << image;
     }
     return allCanBeHad;

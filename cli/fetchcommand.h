@@ -28,7 +28,7 @@ signals:
 
 private:
     // The images to bring, one per file name; false when one cannot be had at all.
-    bool chooseImages(const QVector<ASSET_INFORMATION> &entries, QVector<AttachedCamera> *wanted);
+    bool chooseImages(const QVector<CatalogueEntry> &entries, QVector<AttachedCamera> *wanted);
     void end(int exitCode);
 
     const CliRequest request;

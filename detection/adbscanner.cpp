@@ -2,6 +2,7 @@
 
 #include "detection/adbanswers.h"
 #include "detection/shellquote.h"
+#include "detection/cardlayout.h"
 #include "detection/versionfile.h"
 #include "detection/versionfileparser.h"
 
@@ -15,17 +16,17 @@ const QString deviceDcimFolder = adbCardRoot + "DCIM/";
 constexpr qint64 maxListingBytes = 256 * 1024;
 }
 
-adbscanner::adbscanner(QVector<ASSET_INFORMATION> entries, StopFlag stop) : entries(std::move(entries)), stop(std::move(stop))
+AdbScanner::AdbScanner(QVector<CatalogueEntry> entries, StopFlag stop) : entries(std::move(entries)), stop(std::move(stop))
 {
 }
 
-void adbscanner::runServerCommand(const QString &command, int timeoutMs, const StopFlag &stop)
+void AdbScanner::runServerCommand(const QString &command, int timeoutMs, const StopFlag &stop)
 {
     // Only the bound matters here: whether the server came up shows in the requests.
     runProgram(adbProgram, {command}, {timeoutMs}, stop);
 }
 
-AdbPass adbscanner::scan(const QStringList &alreadyRead)
+AdbPass AdbScanner::scan(const QStringList &alreadyRead)
 {
     AdbPass pass;
     const ProcessOutcome devices = runProcess({QStringLiteral("devices")});
@@ -37,12 +38,12 @@ AdbPass adbscanner::scan(const QStringList &alreadyRead)
     pass.serials = readySerials(devices.standardOutput);
     for (const QString &serial : qAsConst(pass.serials)) {
         if (!alreadyRead.contains(serial) && !stop.isRaised())
-            pass.readings.insert(serial, getAdbDevice(serial));
+            pass.readings.insert(serial, readDevice(serial));
     }
     return pass;
 }
 
-QVector<AttachedCamera> adbscanner::getAdbDevice(const QString &serial)
+QVector<AttachedCamera> AdbScanner::readDevice(const QString &serial)
 {
     QVector<AttachedCamera> cameras;
     const ProcessOutcome listed =
@@ -51,37 +52,37 @@ QVector<AttachedCamera> adbscanner::getAdbDevice(const QString &serial)
     const QByteArray listing = listed.outputCut ? QByteArray() : listed.standardOutput;
     QHash<QString, QByteArray> versionFiles; // one read per model code, whatever its brands
     for (int index = 0; index < entries.size(); ++index) {
-        const ASSET_INFORMATION &entry = entries.at(index);
-        const QString code = entry.Model_Code;
-        if (!entry.ADB_Device || !listingHasEntry(listing, CardLayout::deviceFolderName(code))
+        const CatalogueEntry &entry = entries.at(index);
+        const QString code = entry.modelCode;
+        if (!entry.overAdb || !listingHasEntry(listing, CardLayout::deviceFolderName(code))
             || !listingHasEntry(listing, CardLayout::updateFolderName(code)))
             continue;
         if (!versionFiles.contains(code))
-            versionFiles.insert(code, readAdbVersionFile(serial, code));
+            versionFiles.insert(code, readVersionFile(serial, code));
         const QByteArray versionFile = versionFiles.value(code);
         const QString brand = VersionFileParser::instance()->getBrand(versionFile);
         // A camera of another brand's entry of this model is not this entry's camera.
-        if (!brandMatches(entry.Brand, brand))
+        if (!brandMatches(entry.brand, brand))
             continue;
         AttachedCamera camera;
         camera.entry = entry;
         camera.entryIndex = index;
         camera.route = CameraRoute::Adb;
         camera.location = serial;
-        camera.Device_Version = VersionFileParser::instance()->getVersion(versionFile);
-        camera.Device_Brand = brand;
-        camera.Update_Path = getAdbDestination(code);
+        camera.installedVersion = VersionFileParser::instance()->getVersion(versionFile);
+        camera.reportedBrand = brand;
+        camera.imagePath = stagingPath(code);
         cameras.append(camera);
     }
     return cameras;
 }
 
-ProcessOutcome adbscanner::runProcess(const QStringList &arguments, const ProcessLimits &limits)
+ProcessOutcome AdbScanner::runProcess(const QStringList &arguments, const ProcessLimits &limits)
 {
     return runProgram(adbProgram, arguments, limits, stop);
 }
 
-QByteArray adbscanner::readAdbVersionFile(const QString &serial, const QString &modelCode)
+QByteArray AdbScanner::readVersionFile(const QString &serial, const QString &modelCode)
 {
     const QString versionFile = CardLayout::onVolume(adbCardRoot, CardLayout::versionFile(modelCode));
     // The same bound as a card's: a file longer than that is no version file, and the
@@ -92,7 +93,7 @@ QByteArray adbscanner::readAdbVersionFile(const QString &serial, const QString &
     return cat.outputCut ? QByteArray() : versionFileFromCatOutput(cat.standardOutput);
 }
 
-QString adbscanner::getAdbDestination(const QString &modelCode) const
+QString AdbScanner::stagingPath(const QString &modelCode) const
 {
     // The image is staged in the process's working directory as it is now, and pushed
     // from there into the camera's update folder.

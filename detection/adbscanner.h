@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/assetinformation.h"
+#include "catalogue/catalogueentry.h"
 #include "detection/attachedcamera.h"
 #include "outside/processrunner.h"
 #include "outside/stopflag.h"
@@ -25,25 +25,25 @@ struct AdbPass
 // Asks the adb tool about cameras attached over USB debugging. Every command names the
 // device it is for (-s SERIAL), waits at most its time limit, and ends at once when the
 // stop is raised. Blocks on adb; meant for a background thread.
-class adbscanner
+class AdbScanner
 {
 public:
-    adbscanner(QVector<ASSET_INFORMATION> entries, StopFlag stop);
+    AdbScanner(QVector<CatalogueEntry> entries, StopFlag stop);
 
     // Lists the ready devices and reads each serial not in alreadyRead.
     AdbPass scan(const QStringList &alreadyRead);
     // The cameras of the catalogue's adb models that the device shows; one whose
     // version file cannot be read comes without a version.
-    QVector<AttachedCamera> getAdbDevice(const QString &serial);
+    QVector<AttachedCamera> readDevice(const QString &serial);
 
     // adb's server: "start-server" or "kill-server".
     static void runServerCommand(const QString &command, int timeoutMs, const StopFlag &stop);
 
 private:
     ProcessOutcome runProcess(const QStringList &arguments, const ProcessLimits &limits = {});
-    QByteArray readAdbVersionFile(const QString &serial, const QString &modelCode);
-    QString getAdbDestination(const QString &modelCode) const;
+    QByteArray readVersionFile(const QString &serial, const QString &modelCode);
+    QString stagingPath(const QString &modelCode) const;
 
-    QVector<ASSET_INFORMATION> entries;
+    QVector<CatalogueEntry> entries;
     StopFlag stop;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/assetinformation.h"
+#include "catalogue/catalogueentry.h"
 
 #include <QMetaType>
 #include <QString>
@@ -15,7 +15,7 @@ enum class CameraRoute
 // what it reports. Made by detection and handed around by value.
 struct AttachedCamera
 {
-    ASSET_INFORMATION entry;
+    CatalogueEntry entry;
     int entryIndex = -1; // the entry's place in the catalogue
     CameraRoute route = CameraRoute::Card;
     // The card's root (mount point or drive), or the adb serial.
@@ -23,10 +23,10 @@ struct AttachedCamera
     // What tells this card from another mounted at the same place later; empty over adb.
     QString volumeIdentity;
 
-    QString Device_Version;
-    QString Device_Brand;
+    QString installedVersion;
+    QString reportedBrand;
     // Where the image goes: on the card, or the local file that is staged and pushed.
-    QString Update_Path;
+    QString imagePath;
 
     // Identity within a run: the same camera, attached all along, keeps its key.
     QString key() const
@@ -37,7 +37,7 @@ struct AttachedCamera
     // What a technician names it by: the card's mount point, or adb:SERIAL.
     QString id() const { return route == CameraRoute::Card ? location : "adb:" + location; }
 
-    bool hasVersion() const { return !Device_Version.isEmpty(); }
+    bool hasVersion() const { return !installedVersion.isEmpty(); }
 };
 
 Q_DECLARE_METATYPE(AttachedCamera)

@@ -14,7 +14,7 @@ CameraMonitor::CameraMonitor(CameraRegistry &registry, MonitorOptions options) :
 {
     adbPassEnded.fulfil(true);
     runInBackground([started = serverStarted] {
-        adbscanner::runServerCommand(QStringLiteral("start-server"), processTimeoutMs, StopFlag());
+        AdbScanner::runServerCommand(QStringLiteral("start-server"), processTimeoutMs, StopFlag());
         started.fulfil(true);
     });
 }
@@ -31,21 +31,21 @@ CameraMonitor::~CameraMonitor()
     // the child, the hung card's among them).
     const Pending<bool> stopped;
     runInBackground([stopped] {
-        adbscanner::runServerCommand(QStringLiteral("kill-server"), shutdownWaitMs, StopFlag());
+        AdbScanner::runServerCommand(QStringLiteral("kill-server"), shutdownWaitMs, StopFlag());
         stopped.fulfil(true);
     });
     stopped.waitFor(shutdownWaitMs);
 }
 
-void CameraMonitor::setCatalogue(const QVector<ASSET_INFORMATION> &catalogue)
+void CameraMonitor::setCatalogue(const QVector<CatalogueEntry> &catalogue)
 {
     entries = catalogue;
     modelCodes.clear();
     hasAdbModels = false;
-    for (const ASSET_INFORMATION &entry : catalogue) {
-        if (!modelCodes.contains(entry.Model_Code))
-            modelCodes << entry.Model_Code;
-        hasAdbModels = hasAdbModels || entry.ADB_Device;
+    for (const CatalogueEntry &entry : catalogue) {
+        if (!modelCodes.contains(entry.modelCode))
+            modelCodes << entry.modelCode;
+        hasAdbModels = hasAdbModels || entry.overAdb;
     }
 }
 
@@ -66,7 +66,7 @@ void CameraMonitor::poll()
     if (!adbPassRunning) {
         adbPassRunning = true;
         adbPassEnded = Pending<bool>();
-        runInBackground([reply, scanner = adbscanner(entries, stop), known = serialsNotToRead(),
+        runInBackground([reply, scanner = AdbScanner(entries, stop), known = serialsNotToRead(),
                          started = serverStarted, ended = adbPassEnded, this]() mutable {
             started.waitFor(processTimeoutMs);
             const AdbPass pass = scanner.scan(known);

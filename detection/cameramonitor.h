@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/assetinformation.h"
+#include "catalogue/catalogueentry.h"
 #include "detection/adbscanner.h"
 #include "detection/cameraregistry.h"
 #include "detection/volumepass.h"
@@ -37,7 +37,7 @@ public:
     // Ends the adb side within a few seconds, whatever adb does.
     ~CameraMonitor() override;
 
-    void setCatalogue(const QVector<ASSET_INFORMATION> &entries);
+    void setCatalogue(const QVector<CatalogueEntry> &entries);
     void poll();
     // The camera's files changed (an image was pushed): read its serial again.
     void rereadAdbSerial(const QString &serial);
@@ -60,7 +60,7 @@ private:
 
     CameraRegistry &registry;
     const MonitorOptions options;
-    QVector<ASSET_INFORMATION> entries;
+    QVector<CatalogueEntry> entries;
     QStringList modelCodes;
     bool hasAdbModels = false;
     std::shared_ptr<UnansweredVolumes> unanswered = std::make_shared<UnansweredVolumes>();

@@ -7,14 +7,14 @@ constexpr int shownSerialCharacters = 12;
 
 QString cameraRowText(const AttachedCamera &camera)
 {
-    return " " + camera.entry.Model + " - " + camera.Device_Version;
+    return " " + camera.entry.model + " - " + camera.installedVersion;
 }
 
 QString cameraTitle(const AttachedCamera &camera)
 {
-    QString title = camera.entry.Model + " - " + camera.Device_Version;
-    if (!camera.Device_Brand.isEmpty())
-        title += " (" + camera.Device_Brand + ")";
+    QString title = camera.entry.model + " - " + camera.installedVersion;
+    if (!camera.reportedBrand.isEmpty())
+        title += " (" + camera.reportedBrand + ")";
     return title;
 }
 

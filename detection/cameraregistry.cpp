@@ -36,8 +36,8 @@ void CameraRegistry::takeSightings(CameraRoute route, const QVector<AttachedCame
         } else if (!camera.hasVersion() && listed) {
             listedOrder.removeOne(key);
             news.append([this, camera] { emit cameraDetached(camera); });
-        } else if (listed && (before.Device_Version != camera.Device_Version || before.Device_Brand != camera.Device_Brand
-                              || before.Update_Path != camera.Update_Path)) {
+        } else if (listed && (before.installedVersion != camera.installedVersion || before.reportedBrand != camera.reportedBrand
+                              || before.imagePath != camera.imagePath)) {
             news.append([this, camera] { emit cameraChanged(camera); });
         }
         if (!camera.hasVersion() && !it->errorTold) {

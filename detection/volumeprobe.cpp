@@ -1,5 +1,6 @@
 #include "detection/volumeprobe.h"
 
+#include "detection/cardlayout.h"
 #include "detection/versionfile.h"
 
 #include <QFile>

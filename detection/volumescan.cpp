@@ -1,9 +1,10 @@
 #include "detection/volumescan.h"
 
+#include "detection/cardlayout.h"
 #include "detection/versionfile.h"
 #include "detection/versionfileparser.h"
 
-QVector<AttachedCamera> camerasOnVolumes(const QVector<ProbedVolume> &volumes, const QVector<ASSET_INFORMATION> &entries)
+QVector<AttachedCamera> camerasOnVolumes(const QVector<ProbedVolume> &volumes, const QVector<CatalogueEntry> &entries)
 {
     const VersionFileParser *parser = VersionFileParser::instance();
     QVector<AttachedCamera> cameras;
@@ -12,9 +13,9 @@ QVector<AttachedCamera> camerasOnVolumes(const QVector<ProbedVolume> &volumes, c
             continue;
         for (const CardFolder &folder : volume.folders) {
             for (int index = 0; index < entries.size(); ++index) {
-                const ASSET_INFORMATION &entry = entries.at(index);
+                const CatalogueEntry &entry = entries.at(index);
                 const QString brand = parser->getBrand(folder.versionFile);
-                if (entry.Model_Code != folder.modelCode || !brandMatches(entry.Brand, brand))
+                if (entry.modelCode != folder.modelCode || !brandMatches(entry.brand, brand))
                     continue;
                 AttachedCamera camera;
                 camera.entry = entry;
@@ -22,9 +23,9 @@ QVector<AttachedCamera> camerasOnVolumes(const QVector<ProbedVolume> &volumes, c
                 camera.route = CameraRoute::Card;
                 camera.location = volume.rootPath;
                 camera.volumeIdentity = volume.identity;
-                camera.Device_Version = parser->getVersion(folder.versionFile);
-                camera.Device_Brand = brand;
-                camera.Update_Path = CardLayout::onVolume(volume.rootPath, CardLayout::updateImage(entry.Model_Code));
+                camera.installedVersion = parser->getVersion(folder.versionFile);
+                camera.reportedBrand = brand;
+                camera.imagePath = CardLayout::onVolume(volume.rootPath, CardLayout::updateImage(entry.modelCode));
                 cameras.append(camera);
             }
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/assetinformation.h"
+#include "catalogue/catalogueentry.h"
 #include "detection/attachedcamera.h"
 #include "detection/volumeprobe.h"
 
@@ -10,4 +10,4 @@
 // that may hold a camera, holds the entry's device folder and - when the catalogue
 // names a brand - whose version file reports exactly that brand. A camera whose
 // version file gives no version is still one (its detection error is shown).
-QVector<AttachedCamera> camerasOnVolumes(const QVector<ProbedVolume> &volumes, const QVector<ASSET_INFORMATION> &entries);
+QVector<AttachedCamera> camerasOnVolumes(const QVector<ProbedVolume> &volumes, const QVector<CatalogueEntry> &entries);

@@ -1,6 +1,6 @@
 #include "history/updatehistory.h"
 
-#include "update/filesync.h"
+#include "outside/durablefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -71,11 +71,11 @@ void UpdateStation::record(int index, const AttachedCamera &camera, const Update
     HistoryRecord entry;
     entry.time = QDateTime::currentDateTimeUtc();
     entry.camera = camera.id();
-    entry.model = camera.entry.Model;
-    entry.brand = camera.Device_Brand;
+    entry.model = camera.entry.model;
+    entry.brand = camera.reportedBrand;
     entry.location = camera.location;
-    entry.from = camera.Device_Version;
-    entry.to = camera.entry.Version;
+    entry.from = camera.installedVersion;
+    entry.to = camera.entry.version;
     entry.sha256 = QString::fromLatin1(result.sha256.toHex());
     entry.outcome = result.upToDate ? QStringLiteral("up-to-date") : QString::number(result.outcome);
     entry.title = messageFor(camera, result).title;

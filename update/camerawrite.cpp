@@ -1,6 +1,7 @@
 #include "update/camerawrite.h"
 
 #include "detection/adbscanner.h"
+#include "detection/cardlayout.h"
 #include "detection/versionfile.h"
 #include "update/cardwriter.h"
 #include "update/chunkedread.h"
@@ -92,7 +93,7 @@ CameraWriteResult writeToCard(const CameraWrite &write, ImageFeed::Reader &reade
                               const PhaseProgress &progress)
 {
     const AttachedCamera &camera = write.camera;
-    CardSink sink({camera.Update_Path, camera.location, camera.volumeIdentity});
+    CardSink sink({camera.imagePath, camera.location, camera.volumeIdentity});
     CameraWriteResult result;
     result.end = sink.card().failed() ? End::NotWritable : pump(reader, stop, progress, sink, &result.bytes);
     if (result.end == End::Placed) {
@@ -128,7 +129,7 @@ CameraWriteResult pushToCamera(const CameraWrite &write, ImageFeed::Reader &read
                                const PhaseProgress &progress)
 {
     const AttachedCamera &camera = write.camera;
-    StagingSink sink(camera.Update_Path);
+    StagingSink sink(camera.imagePath);
     CameraWriteResult result;
     result.end = pump(reader, stop, progress, sink, &result.bytes);
     if (result.end == End::NotWritable)
@@ -143,7 +144,7 @@ CameraWriteResult pushToCamera(const CameraWrite &write, ImageFeed::Reader &read
         return {End::Stopped, result.bytes, QString()};
     if (progress)
         progress(UpdatePhase::Pushing, 0, -1);
-    const QString deviceFolder = adbCardRoot + CardLayout::updateFolder(camera.entry.Model_Code);
+    const QString deviceFolder = adbCardRoot + CardLayout::updateFolder(camera.entry.modelCode);
     if (pushStagedImage(camera.location, staged, deviceFolder, write.pushLimit.forImage(result.bytes), stop))
         return result;
     return {stop.isRaised() ? End::Stopped : End::PushNotConfirmed, result.bytes, QStringLiteral("adb push failed")};

@@ -1,7 +1,8 @@
 #include "update/cardwriter.h"
 
 #include "detection/mounttable.h"
-#include "update/filesync.h"
+#include "outside/durablefile.h"
+#include "update/mediumread.h"
 
 #include <QDateTime>
 #include <QDir>

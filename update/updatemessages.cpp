@@ -3,9 +3,9 @@
 namespace {
 const QString persists = QStringLiteral("If error persists, contact customer support for more information.");
 
-UpdateMessage specificError(const ASSET_INFORMATION &entry, const QString &text, const QString &brief)
+UpdateMessage specificError(const CatalogueEntry &entry, const QString &text, const QString &brief)
 {
-    return {true, entry.Model_Code + " - Update Error", text, brief};
+    return {true, entry.modelCode + " - Update Error", text, brief};
 }
 
 QString unreachableBrief(const UpdateResult &result, const FirmwareSource &source)
@@ -52,14 +52,14 @@ QString mismatchText(const FirmwareSource &source)
 }
 }
 
-UpdateMessage updateMessage(const ASSET_INFORMATION &entry, const UpdateResult &result, const FirmwareSource &source)
+UpdateMessage updateMessage(const CatalogueEntry &entry, const UpdateResult &result, const FirmwareSource &source)
 {
     if (result.upToDate)
-        return {false, entry.Model + " - No Update Required", "The device selected is up to date.", "up to date"};
+        return {false, entry.model + " - No Update Required", "The device selected is up to date.", "up to date"};
     switch (result.outcome) {
     case InstallOutcome::Installed:
-        return {false, entry.Model + " - Update Successful", "Please disconnect the USB to finish the update process.",
-                "updated to " + entry.Version + QString::fromUtf8(" \u2014 unplug to install")};
+        return {false, entry.model + " - Update Successful", "Please disconnect the USB to finish the update process.",
+                "updated to " + entry.version + QString::fromUtf8(" \u2014 unplug to install")};
     case InstallOutcome::NoLink:
         return specificError(entry, "The required link is not populated.\n" + persists, "no link in the catalogue");
     case InstallOutcome::DownloadFailed:
@@ -75,7 +75,7 @@ UpdateMessage updateMessage(const ASSET_INFORMATION &entry, const UpdateResult &
     case InstallOutcome::PushNotConfirmed:
         break;
     }
-    return {true, entry.Model + " - Update Error - " + QString::number(result.outcome),
+    return {true, entry.model + " - Update Error - " + QString::number(result.outcome),
             "A problem occurred during the firmware upgrade.",
             result.outcome == InstallOutcome::PushNotConfirmed ? QStringLiteral("push not confirmed")
                                                                 : "error " + QString::number(result.outcome)};

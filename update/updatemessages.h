@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/assetinformation.h"
+#include "catalogue/catalogueentry.h"
 #include "catalogue/firmwaresource.h"
 #include "update/updateresult.h"
 
@@ -19,4 +19,4 @@ struct UpdateMessage
 // The one place that turns an update's result into its message. The title and text
 // name the entry's model, and a failure to get the image names the source it came
 // from (the server's address, or the folder).
-UpdateMessage updateMessage(const ASSET_INFORMATION &entry, const UpdateResult &result, const FirmwareSource &source);
+UpdateMessage updateMessage(const CatalogueEntry &entry, const UpdateResult &result, const FirmwareSource &source);

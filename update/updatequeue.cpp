@@ -8,9 +8,9 @@
 #include <QTimer>
 
 namespace {
-QString imageKey(const ASSET_INFORMATION &entry)
+QString imageKey(const CatalogueEntry &entry)
 {
-    return entry.Link + '|' + normalisedChecksum(entry.Checksum);
+    return entry.link + '|' + normalisedChecksum(entry.checksum);
 }
 
 UpdateResult failure(int outcome, FailureCause cause)
@@ -41,7 +41,7 @@ QVector<int> UpdateQueue::add(const QVector<AttachedCamera> &cameras, Decide dec
         entries.push_back({});
         entries.back().camera = camera;
         if (decide == Decide::ByVersion
-            && !updateRequired(camera.entry.Model_Code, camera.entry.Version, camera.Device_Version)) {
+            && !updateRequired(camera.entry.modelCode, camera.entry.version, camera.installedVersion)) {
             UpdateResult upToDate;
             upToDate.upToDate = true;
             finishLater(index, upToDate);
@@ -105,13 +105,13 @@ void UpdateQueue::startWaiting()
 void UpdateQueue::start(int index)
 {
     const AttachedCamera camera = entries[size_t(index)].camera;
-    const ASSET_INFORMATION &image = camera.entry;
-    if (image.Link.isEmpty()) {
+    const CatalogueEntry &image = camera.entry;
+    if (image.link.isEmpty()) {
         qDebug() << "Failure - Destination is empty";
         return finishLater(index, failure(InstallOutcome::NoLink, FailureCause::Source));
     }
     QString refusal;
-    const std::optional<ImageOrigin> origin = source.imageFor(image.Link, &refusal);
+    const std::optional<ImageOrigin> origin = source.imageFor(image.link, &refusal);
     if (!origin) {
         qDebug() << "Failure" << refusal << " Error:" << QNetworkReply::ProtocolUnknownError;
         return finishLater(index, failure(InstallOutcome::DownloadFailed, FailureCause::Source));
@@ -133,7 +133,7 @@ void UpdateQueue::start(int index)
     std::shared_ptr<std::mutex> &turn = deviceTurns[camera.route == CameraRoute::Adb ? camera.location : camera.key()];
     if (!turn)
         turn = std::make_shared<std::mutex>();
-    const CameraWrite write{camera, QByteArray::fromHex(normalisedChecksum(image.Checksum).toLatin1()), limits.push, turn};
+    const CameraWrite write{camera, QByteArray::fromHex(normalisedChecksum(image.checksum).toLatin1()), limits.push, turn};
     Entry &entry = entries[size_t(index)];
     entry.job.reset(new UpdateJob(write, std::move(reader), limits.download.idleTimeoutMs));
     connect(entry.job.get(), &UpdateJob::progressed, this,
@@ -150,8 +150,8 @@ std::shared_ptr<UpdateQueue::Fetch> UpdateQueue::newFetch(const QString &key, co
                                                            const ImageOrigin &origin)
 {
     auto fetch = std::make_shared<Fetch>();
-    fetch->link = camera.entry.Link;
-    fetch->checksum = camera.entry.Checksum;
+    fetch->link = camera.entry.link;
+    fetch->checksum = camera.entry.checksum;
     FetchOrder &order = fetch->order;
     order.checksum = fetch->checksum;
     order.cachedImage = cache.imageFor(fetch->link, fetch->checksum);

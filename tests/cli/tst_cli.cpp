@@ -173,8 +173,8 @@ private slots:
             MainWindow w(nullptr, *FirmwareSource::fromArgument(base(), nullptr));
             w.show();
             AttachedCamera camera = cardCamera("TZ2200", "TZ22", a);
-            camera.entry.Link = server.url("/fw/tz22.bin");
-            camera.entry.Checksum = checksumOf(image22);
+            camera.entry.link = server.url("/fw/tz22.bin");
+            camera.entry.checksum = checksumOf(image22);
             w.updateDevice(camera);
             QTRY_COMPARE_WITH_TIMEOUT(watcher.titles(), QStringList("TZ2200 - Update Successful"), programMs);
             w.activateWindow();

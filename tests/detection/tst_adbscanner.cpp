@@ -10,13 +10,13 @@ namespace {
 // (Model codes hold no blanks: the listing must show the folder.)
 const QString injection = QStringLiteral("A$(touch${IFS}injected)B'C'D");
 
-ASSET_INFORMATION adbEntry(const QString &code, const QString &brand = {})
+CatalogueEntry adbEntry(const QString &code, const QString &brand = {})
 {
-    ASSET_INFORMATION entry;
-    entry.Model = code + "00";
-    entry.Model_Code = code;
-    entry.ADB_Device = true;
-    entry.Brand = brand;
+    CatalogueEntry entry;
+    entry.model = code + "00";
+    entry.modelCode = code;
+    entry.overAdb = true;
+    entry.brand = brand;
     return entry;
 }
 }
@@ -69,10 +69,10 @@ private slots:
             fake.uninstall();
         QFile::remove("injected");
 
-        const QVector<AttachedCamera> cameras = adbscanner({adbEntry(modelCode)}, {}).getAdbDevice("SERIAL1");
-        QTEST(cameras.isEmpty() ? "none" : cameras[0].Device_Version + '|' + cameras[0].Device_Brand, "reading");
+        const QVector<AttachedCamera> cameras = AdbScanner({adbEntry(modelCode)}, {}).readDevice("SERIAL1");
+        QTEST(cameras.isEmpty() ? "none" : cameras[0].installedVersion + '|' + cameras[0].reportedBrand, "reading");
         if (!cameras.isEmpty()) // staged where adb runs
-            QCOMPARE(cameras[0].Update_Path, QDir::current().canonicalPath() + "/" + modelCode + "UPDT.BIN");
+            QCOMPARE(cameras[0].imagePath, QDir::current().canonicalPath() + "/" + modelCode + "UPDT.BIN");
         QVERIFY(!QFile::exists("injected"));
     }
 
@@ -88,7 +88,7 @@ private slots:
             QVERIFY(!makeCard(fake.cardPath(serial), "TZ7K", versionFile, true).isEmpty());
         }
         fake.set("devices/UNAUTH/state", "unauthorized");
-        const AdbPass pass = adbscanner({adbEntry("TZ7K", "ORVA"), adbEntry("TZ7K", "TALM")}, {}).scan({"R58M"});
+        const AdbPass pass = AdbScanner({adbEntry("TZ7K", "ORVA"), adbEntry("TZ7K", "TALM")}, {}).scan({"R58M"});
         QVERIFY(pass.answered);
         QCOMPARE(pass.serials, QStringList({"0123456789ABCDEF", "R58M", "emulator-5554"}));
         QCOMPARE(pass.readings.keys().size(), 2);

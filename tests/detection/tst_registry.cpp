@@ -22,13 +22,13 @@ ProbedVolume volume(const QString &text)
     return probed;
 }
 
-ASSET_INFORMATION entry(const QString &model, const QString &code, const QString &brand = {})
+CatalogueEntry entry(const QString &model, const QString &code, const QString &brand = {})
 {
-    ASSET_INFORMATION asset;
-    asset.Model = model;
-    asset.Model_Code = code;
-    asset.Version = "5.920";
-    asset.Brand = brand;
+    CatalogueEntry asset;
+    asset.model = model;
+    asset.modelCode = code;
+    asset.version = "5.920";
+    asset.brand = brand;
     return asset;
 }
 }
@@ -75,14 +75,14 @@ private slots:
     void passes()
     {
         QFETCH(QString, passes);
-        const QVector<ASSET_INFORMATION> catalogue{entry("TZ2200", "TZ22"), entry("TZ4100", "TZ41"),
+        const QVector<CatalogueEntry> catalogue{entry("TZ2200", "TZ22"), entry("TZ4100", "TZ41"),
                                                    entry("VEK", "VEK", "PELKA"), entry("VEK", "VEK", "TALM")};
         CameraRegistry registry;
         QString events;
         const auto tell = [&events](const char *sign, bool withVersion) {
             return [&events, sign, withVersion](const AttachedCamera &camera) {
-                events += QString(" %1%2 %3").arg(sign, camera.entry.Model, camera.location)
-                          + (withVersion ? " " + camera.Device_Version : QString());
+                events += QString(" %1%2 %3").arg(sign, camera.entry.model, camera.location)
+                          + (withVersion ? " " + camera.installedVersion : QString());
             };
         };
         connect(&registry, &CameraRegistry::cameraAttached, this, tell("+", true));
@@ -106,9 +106,9 @@ private slots:
         QTEST(told, "told");
         QStringList listed;
         for (const AttachedCamera &camera : registry.cameras()) {
-            listed << camera.location + "#" + camera.volumeIdentity + " " + camera.Device_Version;
-            QCOMPARE(camera.Update_Path, camera.location + "/DCIM/" + camera.entry.Model_Code + "LOAD/"
-                                             + camera.entry.Model_Code + "UPDT.BIN");
+            listed << camera.location + "#" + camera.volumeIdentity + " " + camera.installedVersion;
+            QCOMPARE(camera.imagePath, camera.location + "/DCIM/" + camera.entry.modelCode + "LOAD/"
+                                             + camera.entry.modelCode + "UPDT.BIN");
         }
         QTEST(listed.join(", "), "listed");
     }

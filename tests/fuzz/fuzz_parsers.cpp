@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
-    for (const CatalogueEntry &item : parseCatalogue(bytes).entries)
-        makeAsset(item.key, item.entry);
+    for (const CatalogueMember &item : parseCatalogue(bytes).entries)
+        makeEntry(item.key, item.entry);
 
     const QByteArray versionFile = versionFileFromCatOutput(bytes);
     VersionFileParser::instance()->getVersion(versionFile);

@@ -58,13 +58,13 @@ inline AttachedCamera cardCamera(const QString &model, const QString &code, cons
                                  const QString &deviceVersion = "5.910")
 {
     AttachedCamera camera;
-    camera.entry.Model = model;
-    camera.entry.Model_Code = code;
-    camera.entry.Version = "5.920";
+    camera.entry.model = model;
+    camera.entry.modelCode = code;
+    camera.entry.version = "5.920";
     camera.location = root;
     camera.volumeIdentity = mountIdentityAt(root);
-    camera.Device_Version = deviceVersion;
-    camera.Update_Path = root + "/DCIM/" + code + "LOAD/" + code + "UPDT.BIN";
+    camera.installedVersion = deviceVersion;
+    camera.imagePath = root + "/DCIM/" + code + "LOAD/" + code + "UPDT.BIN";
     return camera;
 }
 

@@ -70,8 +70,8 @@ class UpdateTest : public QObject
     AttachedCamera camera(const QString &root, const QString &route = "/fw/TZ4100.bin")
     {
         AttachedCamera tz41 = cardCamera("TZ4100", "TZ41", root);
-        tz41.entry.Link = server.url(route);
-        tz41.entry.Checksum = checksumOf(image);
+        tz41.entry.link = server.url(route);
+        tz41.entry.checksum = checksumOf(image);
         return tz41;
     }
     QStringList cachedImages() const
@@ -191,16 +191,16 @@ private slots:
         const QString root = card(situation == "card full" ? 2 << 20 : 16 << 20, !noFolder);
         QVERIFY(!root.isEmpty());
         AttachedCamera tz41 = camera(root);
-        tz41.entry.Link = link.startsWith("/fw/") ? server.url(link) : link;
-        const QMap<QString, QString> checksums{{"lower-case checksum", tz41.entry.Checksum.toLower()},
+        tz41.entry.link = link.startsWith("/fw/") ? server.url(link) : link;
+        const QMap<QString, QString> checksums{{"lower-case checksum", tz41.entry.checksum.toLower()},
                                                {"wrong checksum", checksumOf(oldImage)},
-                                               {"checksum a digit short", tz41.entry.Checksum.chopped(1)},
-                                               {"checksum with a blank", " " + tz41.entry.Checksum}};
-        tz41.entry.Checksum = checksums.value(situation, tz41.entry.Checksum);
+                                               {"checksum a digit short", tz41.entry.checksum.chopped(1)},
+                                               {"checksum with a blank", " " + tz41.entry.checksum}};
+        tz41.entry.checksum = checksums.value(situation, tz41.entry.checksum);
         // Where the card keeps the image, whatever mirror the camera is seen through.
-        const QString imagePath = tz41.Update_Path, folder = QFileInfo(imagePath).path();
+        const QString imagePath = tz41.imagePath, folder = QFileInfo(imagePath).path();
         if (situation == "up to date")
-            tz41.Device_Version = tz41.entry.Version;
+            tz41.installedVersion = tz41.entry.version;
         if (situation == "workstation disk full")
             QVERIFY(mountCard(cacheFolder() + "/partial", 1 << 20));
         if (situation == "cache folder of another user") {
@@ -231,14 +231,14 @@ private slots:
         // Left by writes the card was pulled from: one an hour ago, one maybe still running.
         QStringList kept("TZ41UPDT.BIN");
         if (situation == "leftovers") {
-            QVERIFY(leftover(tz41.Update_Path + ".a1B2c3") && leftover(tz41.Update_Path + ".x9Y8z7", 0));
+            QVERIFY(leftover(tz41.imagePath + ".a1B2c3") && leftover(tz41.imagePath + ".x9Y8z7", 0));
             kept << "TZ41UPDT.BIN.x9Y8z7";
         }
         // Off the card, where an hour-old file looks like a leftover.
         if (situation == "update folder links off the card") {
             const QString elsewhere = scratch.filePath("elsewhere");
             QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(elsewhere) && QFile::link(elsewhere, folder));
-            QVERIFY(leftover(tz41.Update_Path) && leftover(tz41.Update_Path + ".a1B2c3"));
+            QVERIFY(leftover(tz41.imagePath) && leftover(tz41.imagePath + ".a1B2c3"));
             kept << "TZ41UPDT.BIN.a1B2c3";
         }
         QProcess fuse; // the card as the FUSE mirror shows it
@@ -305,7 +305,7 @@ private slots:
                 }
                 const AttachedCamera tz41 = camera(card());
                 update(w, tz41, installed);
-                QVERIFY(fileBytes(tz41.Update_Path) == image);
+                QVERIFY(fileBytes(tz41.imagePath) == image);
                 QCOMPARE(server.requestCount("/fw/TZ4100.bin") - requestsBefore, i == 2 ? 2 : 1);
             }
         }
@@ -331,7 +331,7 @@ private slots:
         update(w, tz41, unreachable);
         server.route(path, {{"ignore_ranges", !rangesHonoured}}, image);
         update(w, tz41, installed);
-        QVERIFY(fileBytes(tz41.Update_Path) == image);
+        QVERIFY(fileBytes(tz41.imagePath) == image);
         QCOMPARE(server.requestLog().contains("GET " + path + " from " + QString::number(image.size() / 2)), true);
         QCOMPARE(server.bytesSent(path), image.size() / 2 + (rangesHonoured ? image.size() - image.size() / 2 : image.size()));
     }
@@ -352,7 +352,7 @@ private slots:
         const auto unmount = qScopeGuard([&] { fuse.terminate(), fuse.waitForFinished(); });
         QVERIFY(mountCard(cacheFolder() + "/partial", 1 << 20));
         AttachedCamera slow = camera(root + "-fuse", "/fw/large.bin");
-        slow.entry.Checksum = checksumOf(large);
+        slow.entry.checksum = checksumOf(large);
         MainWindow w(nullptr, source(), quickLimits(15000));
         const auto kib = [](const char *field) {
             const QByteArray status = fileBytes("/proc/self/status");
@@ -394,7 +394,7 @@ private slots:
         tz41.route = CameraRoute::Adb;
         tz41.location = "SERIAL1";
         tz41.volumeIdentity.clear();
-        tz41.Update_Path = staging;
+        tz41.imagePath = staging;
         // 0.5 s, and 1.5 s for every MiB begun: 6.5 s for this image.
         MainWindow w(nullptr, source(), quickLimits(1500, {500, 1500}));
         w.show();

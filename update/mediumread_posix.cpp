@@ -1,51 +1,12 @@
-#include "update/filesync.h"
+#include "update/mediumread.h"
 
 #include <QFile>
-#include <QFileDevice>
 
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
-#include <stdio.h>
 #include <unistd.h>
-
-void startWritingToMedium(QFileDevice &file, qint64 offset, qint64 length)
-{
-#ifdef __linux__
-    ::sync_file_range(file.handle(), offset, length, SYNC_FILE_RANGE_WRITE);
-#else
-    Q_UNUSED(file)
-    Q_UNUSED(offset)
-    Q_UNUSED(length)
-#endif
-}
-
-bool flushFileToMedium(QFileDevice &file)
-{
-    if (!file.flush())
-        return false;
-#ifdef __APPLE__
-    // fsync only reaches the drive's cache on macOS.
-    if (::fcntl(file.handle(), F_FULLFSYNC) == 0)
-        return true;
-#endif
-    return ::fsync(file.handle()) == 0;
-}
-
-bool replaceFileAtomically(const QString &from, const QString &to)
-{
-    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
-void flushFolderToMedium(const QString &folder)
-{
-    const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return;
-    ::fsync(descriptor);
-    ::close(descriptor);
-}
 
 namespace {
 // Read straight from the device: nothing the kernel remembers of the writing can

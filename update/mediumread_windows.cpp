@@ -1,4 +1,4 @@
-#include "update/filesync.h"
+#include "update/mediumread.h"
 
 #include <QDir>
 #include <QFileDevice>
@@ -11,30 +11,6 @@ std::wstring nativePath(const QString &path)
 {
     return QDir::toNativeSeparators(path).toStdWString();
 }
-}
-
-void startWritingToMedium(QFileDevice &, qint64, qint64)
-{
-    // Windows has no call that starts a write-back without waiting for it.
-}
-
-bool flushFileToMedium(QFileDevice &file)
-{
-    if (!file.flush())
-        return false;
-    const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(file.handle()));
-    return handle != INVALID_HANDLE_VALUE && ::FlushFileBuffers(handle);
-}
-
-bool replaceFileAtomically(const QString &from, const QString &to)
-{
-    return ::MoveFileExW(nativePath(from).c_str(), nativePath(to).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-}
-
-void flushFolderToMedium(const QString &)
-{
-    // MOVEFILE_WRITE_THROUGH has already made the rename durable.
 }
 
 FileDigest digestFromMedium(const QString &path, const StopFlag &stop, const ByteProgress &progress)

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "update/filedigest.h"
-
 #include <QString>
+#include <QtGlobal>
 
 class QFileDevice;
 
 // What it takes, on each operating system, to know that a file is on the medium and
 // not only in the operating system's memory. A card pulled right after these calls
-// holds either the old image or the whole new one.
+// holds either the old file or the whole new one.
 
 // Asks the operating system to start writing a stretch of the file that is already
 // written to it, without waiting; where it cannot, the flush does all the work.
@@ -23,7 +22,3 @@ bool replaceFileAtomically(const QString &from, const QString &to);
 // Makes the folder's entries (a rename into it) durable. Some file systems cannot
 // flush a folder; that is not a failure.
 void flushFolderToMedium(const QString &folder);
-
-// Hashes the file as the medium returns it, bypassing what the operating system
-// still remembers of the writing.
-FileDigest digestFromMedium(const QString &path, const StopFlag &stop, const ByteProgress &progress = {});

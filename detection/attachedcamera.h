@@ -22,6 +22,11 @@ struct AttachedCamera
     QString location;
     // What tells this card from another mounted at the same place later; empty over adb.
     QString volumeIdentity;
+    // Its place on the workstation's USB tree, e.g. "1-4.3": the port path of the card's
+    // reader, or adb's usb: field. Empty when it has none (a network share, adb over TCP).
+    QString slot;
+    // False for a card on a write-protected volume: listed, never written.
+    bool writable = true;
 
     QString installedVersion;
     QString reportedBrand;

@@ -5,7 +5,7 @@
 #include "samples.h"
 #include "shellpipeline.h"
 
-#include "update/firmwaredownload.h"
+#include "outside/httpsget.h"
 
 #include <QElapsedTimer>
 
@@ -26,13 +26,13 @@ TimedRun receiveAsTheUpdaterDoes(const QUrl &url, qint64 expectedSize)
     request.url = url;
     DownloadHandlers handlers;
     handlers.begin = [](qint64 startsAt) { return startsAt == 0; };
-    handlers.sink = drop;
-    const DownloadResult download = downloadFirmware(request, handlers, StopFlag());
+    handlers.take = drop;
+    const DownloadResult download = httpsGet(request, handlers, StopFlag());
     TimedRun run;
     run.seconds = double(clock.nsecsElapsed()) / 1e9;
-    run.ok = download.succeeded() && received == expectedSize;
+    run.ok = download.complete() && received == expectedSize;
     if (!run.ok)
-        run.error = "the updater's download failed: " + download.errorString;
+        run.error = "the updater's download failed: " + download.why;
     return run;
 }
 }

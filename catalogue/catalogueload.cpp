@@ -1,56 +1,55 @@
 #include "catalogue/catalogueload.h"
 
 #include "catalogue/catalogueparser.h"
-#include "outside/networkrequest.h"
+#include "outside/regularfile.h"
 
-#include <QEventLoop>
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 
 namespace {
 // Far beyond any real catalogue; a source holding more than this is not holding one.
 constexpr qint64 maxCatalogueBytes = 16 * 1024 * 1024;
+constexpr int catalogueDeadlineMs = 60 * 1000;
 
-LoadedCatalogue fromServer(const QUrl &address, int idleTimeoutMs)
+LoadedCatalogue fromServer(const QUrl &address, const DownloadLimits &limits, const StopFlag &stop)
 {
-    QEventLoop loop;
-    QNetworkAccessManager manager;
-    QObject::connect(&manager, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
-    QNetworkReply *reply = manager.get(makeServerRequest(address, idleTimeoutMs));
-    // Checked on every arrival of data: Qt spaces progress signals 100 ms apart and sends
-    // the last one when the reply has finished and can no longer be aborted, so a fast
-    // server gets any amount past a check made there.
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply] {
-        if (reply->bytesAvailable() > maxCatalogueBytes)
-            reply->abort();
-    });
-    loop.exec();
     LoadedCatalogue catalogue;
-    if (reply->error() == QNetworkReply::NoError)
-        catalogue.body = reply->readAll();
-    else
-        catalogue.failure = reply->errorString();
-    delete reply;
+    DownloadHandlers handlers;
+    handlers.take = [&catalogue](const char *data, qint64 size) {
+        catalogue.body.append(data, int(size));
+        return true;
+    };
+    const DownloadResult got = httpsGet({address, 0, limits}, handlers, stop);
+    if (!got.complete())
+        catalogue.failure = got.why;
     return catalogue;
 }
 
 LoadedCatalogue fromFolder(const QString &path)
 {
     LoadedCatalogue catalogue;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        catalogue.failure = path + ": " + file.errorString();
-    else if ((catalogue.body = file.read(maxCatalogueBytes + 1)).size() > maxCatalogueBytes)
+    QFile file;
+    if (!openRegularFile(file, path, &catalogue.failure))
+        return catalogue;
+    catalogue.body = file.read(maxCatalogueBytes + 1);
+    if (catalogue.body.size() > maxCatalogueBytes)
         catalogue.failure = path + " is larger than any catalogue";
     return catalogue;
 }
 }
 
-LoadedCatalogue loadCatalogue(const FirmwareSource &source, int idleTimeoutMs)
+DownloadLimits catalogueLimits(int idleTimeoutMs)
+{
+    DownloadLimits limits;
+    limits.maxBytes = maxCatalogueBytes;
+    limits.idleTimeoutMs = idleTimeoutMs;
+    limits.deadlineMs = catalogueDeadlineMs;
+    return limits;
+}
+
+LoadedCatalogue loadCatalogue(const FirmwareSource &source, const DownloadLimits &limits, const StopFlag &stop)
 {
     LoadedCatalogue catalogue = source.isFolder() ? fromFolder(source.catalogueLocation())
-                                                  : fromServer(QUrl(source.catalogueLocation()), idleTimeoutMs);
+                                                  : fromServer(QUrl(source.catalogueLocation()), limits, stop);
     if (!catalogue.failure.isEmpty())
         return catalogue;
     if (const auto entries = catalogueEntries(catalogue.body)) {

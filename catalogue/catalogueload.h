@@ -2,6 +2,8 @@
 
 #include "catalogue/catalogueentry.h"
 #include "catalogue/firmwaresource.h"
+#include "outside/httpsget.h"
+#include "outside/stopflag.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,11 +16,16 @@ struct LoadedCatalogue
     bool loaded = false;
     QByteArray body;
     QVector<CatalogueEntry> entries;
-    QString failure; // what the debug log is to say when it was not loaded
+    QString failure; // why it was not loaded, for the log
 };
 
-// Reads the catalogue file from the source: over https, waiting in a local event loop
-// until the server has answered, gone silent for idleTimeoutMs, or sent more than a
-// catalogue could be; or from the folder. A body that holds no JSON object with at
-// least one member is no catalogue.
-LoadedCatalogue loadCatalogue(const FirmwareSource &source, int idleTimeoutMs);
+// What a catalogue request may take: the images' idle limit and minimum rate, no more
+// than a catalogue could be, and a minute in all.
+DownloadLimits catalogueLimits(int idleTimeoutMs = serverIdleTimeoutMs);
+
+// Reads the catalogue file from the source: over https within the limits, or from
+// the folder (a regular file only). A body that holds no JSON object with at least one
+// member is no catalogue.
+//
+// Blocks; meant for a background thread. Ends early on stop.
+LoadedCatalogue loadCatalogue(const FirmwareSource &source, const DownloadLimits &limits, const StopFlag &stop);

@@ -1,7 +1,7 @@
 #include "catalogue/firmwaresource.h"
 
 #include "catalogue/linkfilename.h"
-#include "outside/networkrequest.h"
+#include "outside/httpsget.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -27,7 +27,7 @@ FetchCommand::FetchCommand(const CliRequest &request, CliPrinter &printer)
 
 void FetchCommand::start()
 {
-    const LoadedCatalogue catalogue = loadCatalogue(request.source, InstallLimits().download.idleTimeoutMs);
+    const LoadedCatalogue catalogue = loadCatalogue(request.source, catalogueLimits(), StopFlag());
     if (!catalogue.loaded) {
         CliPrinter::note("cannot load the catalogue from " + request.source.catalogueLocation() + ": "
                          + catalogue.failure);

@@ -1,6 +1,7 @@
 #include "station/updatestation.h"
 
 #include <QDebug>
+#include <QEventLoop>
 #include <QSysInfo>
 
 namespace {
@@ -43,7 +44,18 @@ UpdateStation::~UpdateStation() = default;
 
 bool UpdateStation::loadCatalogue()
 {
-    loaded = ::loadCatalogue(options.source, options.limits.download.idleTimeoutMs);
+    // Waits in an event loop of its own for now: the window waits for the catalogue
+    // before it shows.
+    QEventLoop wait;
+    runInBackground([source = options.source, limits = catalogueLimits(options.limits.download.idleTimeoutMs),
+                     reply = mailbox.address(), this, &wait] {
+        const LoadedCatalogue catalogue = ::loadCatalogue(source, limits, StopFlag());
+        reply.post([this, catalogue, &wait] {
+            loaded = catalogue;
+            wait.quit();
+        });
+    });
+    wait.exec();
     if (!loaded.loaded)
         qDebug().noquote() << "Failure" << loaded.failure;
     cameraMonitor.setCatalogue(loaded.entries);

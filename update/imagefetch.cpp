@@ -71,18 +71,17 @@ public:
         PipedSink piped([this](const QByteArray &piece) { return keep(piece); }, pipedBytes);
         DownloadHandlers handlers;
         handlers.begin = [this](qint64 startsAt) { return begin(startsAt); };
-        handlers.sink = [&piped](const char *data, qint64 size) { return piped.take(data, size); };
+        handlers.take = [&piped](const char *data, qint64 size) { return piped.take(data, size); };
         handlers.progress = [this](qint64, qint64 total) { feed.setTotal(total); };
-        const DownloadResult download = downloadFirmware({order.origin.url, resumeFrom, order.limits}, handlers, stop);
+        const DownloadResult download = httpsGet({order.origin.url, resumeFrom, order.limits}, handlers, stop);
         const bool allKept = piped.finish();
         resumed = download.startsAt > 0;
         if (stop.isRaised() || (!allKept && !feed.hasReaders()))
             return ended(End::Stopped);
-        if (!download.succeeded()) {
+        if (!download.complete()) {
             if (download.rangeRefused)
                 rangeRefused = true;
-            return ended(End::Failed, FailureCause::Source,
-                         QStringLiteral("Failure \"%1\"  Error: %2").arg(download.errorString).arg(errorName(download.error)));
+            return ended(End::Failed, FailureCause::Source, "Failure " + download.why);
         }
         FetchResult result = ended(End::Verified);
         result.digest = hash->result();
@@ -103,13 +102,6 @@ public:
     bool wasRangeRefused() const { return rangeRefused; }
 
 private:
-    static QString errorName(QNetworkReply::NetworkError error)
-    {
-        QString name;
-        QDebug(&name).nospace() << error;
-        return name;
-    }
-
     void openPartial(bool resume)
     {
         resumeFrom = 0;

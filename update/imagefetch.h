@@ -2,7 +2,7 @@
 
 #include "catalogue/firmwaresource.h"
 #include "outside/stopflag.h"
-#include "update/firmwaredownload.h"
+#include "outside/httpsget.h"
 #include "update/imagefeed.h"
 #include "update/updateresult.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "update/adbpush.h"
-#include "update/firmwaredownload.h"
+#include "outside/httpsget.h"
 
 // Every bound an install works within; the defaults are the program's.
 struct InstallLimits

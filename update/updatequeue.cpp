@@ -113,7 +113,7 @@ void UpdateQueue::start(int index)
     QString refusal;
     const std::optional<ImageOrigin> origin = source.imageFor(image.link, &refusal);
     if (!origin) {
-        qDebug() << "Failure" << refusal << " Error:" << QNetworkReply::ProtocolUnknownError;
+        qDebug().noquote() << "Failure" << refusal;
         return finishLater(index, failure(InstallOutcome::DownloadFailed, FailureCause::Source));
     }
     // Cameras of one image share its fetch, while the fetch can still serve a newcomer

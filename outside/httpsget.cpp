@@ -1,4 +1,4 @@
-#include "update/firmwaredownload.h"
+#include "outside/httpsget.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -10,11 +10,12 @@
 #include <memory>
 #include <mutex>
 
-// Images come through libcurl rather than QNetworkAccessManager: Qt's manager moves
+// Bodies come through libcurl rather than QNetworkAccessManager: Qt's manager moves
 // every piece of a body from its own network thread to the reader's through a queued
 // signal, some ten thousand a second at disk speed, and takes about twice curl's time
 // for a large image. A QSslSocket read in one thread is as fast as curl, so the cost
-// is the hand-over, not Qt's TLS. The catalogue is small and stays on Qt's manager.
+// is the hand-over, not Qt's TLS. The catalogue takes the same road: one network
+// stack, one set of limits, and no event loop to wait in.
 
 namespace {
 // Fewer, larger pieces for the hash and the disks.
@@ -52,50 +53,6 @@ QByteArray systemCertificateFolders()
 }
 #endif
 
-// Qt's names for the failures, so that the debug log reads the same for every download.
-QNetworkReply::NetworkError errorForStatus(long status)
-{
-    switch (status) {
-    case 401: return QNetworkReply::AuthenticationRequiredError;
-    case 403: return QNetworkReply::ContentAccessDenied;
-    case 404: return QNetworkReply::ContentNotFoundError;
-    case 405: return QNetworkReply::ContentOperationNotPermittedError;
-    case 407: return QNetworkReply::ProxyAuthenticationRequiredError;
-    case 409: return QNetworkReply::ContentConflictError;
-    case 410: return QNetworkReply::ContentGoneError;
-    case 500: return QNetworkReply::InternalServerError;
-    case 501: return QNetworkReply::OperationNotImplementedError;
-    case 503: return QNetworkReply::ServiceUnavailableError;
-    }
-    return status >= 500 ? QNetworkReply::UnknownServerError : QNetworkReply::UnknownContentError;
-}
-
-QNetworkReply::NetworkError errorForCode(CURLcode code)
-{
-    switch (code) {
-    case CURLE_OK: return QNetworkReply::NoError;
-    case CURLE_COULDNT_RESOLVE_HOST: return QNetworkReply::HostNotFoundError;
-    case CURLE_COULDNT_RESOLVE_PROXY: return QNetworkReply::ProxyNotFoundError;
-    case CURLE_COULDNT_CONNECT: return QNetworkReply::ConnectionRefusedError;
-    case CURLE_PARTIAL_FILE:
-    case CURLE_GOT_NOTHING:
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR: return QNetworkReply::RemoteHostClosedError;
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CIPHER: return QNetworkReply::SslHandshakeFailedError;
-    case CURLE_TOO_MANY_REDIRECTS: return QNetworkReply::TooManyRedirectsError;
-    // Only https is allowed, and the first address is https: a redirect asked for another.
-    case CURLE_UNSUPPORTED_PROTOCOL: return QNetworkReply::InsecureRedirectError;
-    case CURLE_OPERATION_TIMEDOUT:
-    case CURLE_ABORTED_BY_CALLBACK:
-    case CURLE_WRITE_ERROR: return QNetworkReply::OperationCanceledError;
-    default: return QNetworkReply::UnknownNetworkError;
-    }
-}
-
 // One download's state, seen by curl's callbacks.
 class Transfer
 {
@@ -105,6 +62,7 @@ public:
     {
         sinceData.start();
         window.start();
+        sinceStart.start();
     }
 
     static size_t onData(char *data, size_t one, size_t count, void *self)
@@ -137,15 +95,16 @@ public:
             return false;
         }
         if (handlers.begin && !handlers.begin(startsAt)) {
-            whyStopped = QStringLiteral("Could not keep the downloaded image");
-            storageFailed = true;
+            whyStopped = QStringLiteral("Could not keep the downloaded body");
+            refused = true;
             return false;
         }
         return true;
     }
 
     QString whyStopped; // set when this side ended the transfer
-    bool storageFailed = false;
+    bool refused = false;
+    bool stopped = false;
     bool begun = false;
     qint64 startsAt = 0;
     qint64 received = 0;
@@ -183,9 +142,9 @@ private:
                              .arg(request.limits.maxBytes);
             return false;
         }
-        if (!handlers.sink(data, size)) {
-            whyStopped = QStringLiteral("Could not keep the downloaded image");
-            storageFailed = true;
+        if (!handlers.take(data, size)) {
+            whyStopped = QStringLiteral("Could not keep the downloaded body");
+            refused = true;
             return false;
         }
         received += size;
@@ -199,7 +158,12 @@ private:
     bool mustStop()
     {
         if (stop.isRaised()) {
-            whyStopped = QStringLiteral("Operation canceled");
+            whyStopped = QStringLiteral("Stopped");
+            stopped = true;
+            return true;
+        }
+        if (request.limits.deadlineMs > 0 && sinceStart.hasExpired(request.limits.deadlineMs)) {
+            whyStopped = QStringLiteral("The server took longer than %1 ms in all").arg(request.limits.deadlineMs);
             return true;
         }
         const DownloadLimits &limits = request.limits;
@@ -229,7 +193,7 @@ private:
     const DownloadRequest &request;
     const DownloadHandlers &handlers;
     const StopFlag &stop;
-    QElapsedTimer sinceData, window;
+    QElapsedTimer sinceData, window, sinceStart;
     qint64 receivedBeforeWindow = 0;
     qint64 rangeStart = -1;
 };
@@ -240,7 +204,7 @@ struct CurlEasyDeleter
 };
 }
 
-DownloadResult downloadFirmware(const DownloadRequest &request, const DownloadHandlers &handlers, const StopFlag &stop)
+DownloadResult httpsGet(const DownloadRequest &request, const DownloadHandlers &handlers, const StopFlag &stop)
 {
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -248,8 +212,7 @@ DownloadResult downloadFirmware(const DownloadRequest &request, const DownloadHa
     DownloadResult result;
     const std::unique_ptr<CURL, CurlEasyDeleter> curl(curl_easy_init());
     if (!curl) {
-        result.error = QNetworkReply::UnknownNetworkError;
-        result.errorString = QStringLiteral("Cannot start a download");
+        result.why = QStringLiteral("Cannot start a download");
         return result;
     }
     Transfer transfer(curl.get(), request, handlers, stop);
@@ -297,14 +260,35 @@ DownloadResult downloadFirmware(const DownloadRequest &request, const DownloadHa
 
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    result.error = code == CURLE_HTTP_RETURNED_ERROR ? errorForStatus(status) : errorForCode(code);
-    result.storageFailed = transfer.storageFailed;
     result.startsAt = transfer.startsAt;
     result.rangeRefused = status == 416;
-    result.errorString = !transfer.whyStopped.isEmpty() ? transfer.whyStopped
-                         : curlError[0]                 ? QString::fromLocal8Bit(curlError)
-                                                        : QString::fromLatin1(curl_easy_strerror(code));
-    if (result.succeeded())
-        result.errorString.clear();
+    if (code == CURLE_OK)
+        result.end = DownloadResult::End::Complete;
+    else if (transfer.stopped)
+        result.end = DownloadResult::End::Stopped;
+    else if (transfer.refused)
+        result.end = DownloadResult::End::Refused;
+    if (code == CURLE_HTTP_RETURNED_ERROR)
+        result.why = QStringLiteral("The server answered with HTTP status %1").arg(status);
+    else if (code != CURLE_OK)
+        result.why = !transfer.whyStopped.isEmpty() ? transfer.whyStopped
+                     : curlError[0]                 ? QString::fromLocal8Bit(curlError)
+                                                    : QString::fromLatin1(curl_easy_strerror(code));
     return result;
+}
+
+QUrl httpsUrlFromLink(const QString &link, QString *refusal)
+{
+    const QUrl url(link, QUrl::StrictMode);
+    if (url.isValid() && url.scheme() == QLatin1String("https") && !url.host().isEmpty())
+        return url;
+    if (!url.isValid())
+        *refusal = QStringLiteral("Refused the link: it is no valid URL");
+    else if (url.scheme().isEmpty())
+        *refusal = QStringLiteral("Refused the link: it names no scheme, only https is used");
+    else if (url.scheme() != QLatin1String("https"))
+        *refusal = QStringLiteral("Refused the link: its scheme is %1, only https is used").arg(url.scheme());
+    else
+        *refusal = QStringLiteral("Refused the link: it names no host");
+    return QUrl();
 }

@@ -3,11 +3,17 @@
 #include "app/camerarowdelegate.h"
 #include "detection/cameranames.h"
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QListWidget>
 #include <QPixmap>
 
 namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("CameraRows", text);
+}
+
 // ":/" + model (+ "_" + reported brand) + ".png": cameras sold under several brands
 // have one picture per brand.
 QString pictureName(const AttachedCamera &camera)
@@ -16,17 +22,10 @@ QString pictureName(const AttachedCamera &camera)
     return ":/" + camera.entry.model + brandSuffix + ".png";
 }
 
-QString toolTip(const AttachedCamera &camera)
-{
-    const QString brand = camera.reportedBrand.isEmpty() ? QStringLiteral("none") : camera.reportedBrand;
-    const QString where = camera.route == CameraRoute::Adb ? "USB debugging, serial " + camera.location : cameraPlace(camera);
-    return QStringLiteral("Catalogue version: %1\nBrand reported: %2\nFound on: %3").arg(camera.entry.version, brand, where);
-}
-
 bool sameRow(const AttachedCamera &a, const AttachedCamera &b)
 {
     return a.key() == b.key() && a.installedVersion == b.installedVersion && a.reportedBrand == b.reportedBrand
-           && a.imagePath == b.imagePath;
+           && a.imagePath == b.imagePath && a.writable == b.writable;
 }
 }
 
@@ -62,14 +61,13 @@ void CameraRows::show(const QVector<AttachedCamera> &cameras, const QVector<bool
     }
 }
 
-void CameraRows::setState(const QString &cameraKey, const QString &state, bool failed)
+void CameraRows::setState(const QString &cameraKey, const RowState &state)
 {
     // Progress comes many times a second; most of it leaves the row's text as it was.
-    const State next{state, failed};
     const auto known = states.constFind(cameraKey);
-    if (known != states.cend() && *known == next)
+    if (known != states.cend() && *known == state)
         return;
-    states.insert(cameraKey, next);
+    states.insert(cameraKey, state);
     const int row = rowOf(cameraKey);
     if (row >= 0)
         drawState(row);
@@ -91,17 +89,27 @@ int CameraRows::rowOf(const QString &cameraKey) const
     return -1;
 }
 
+RowState CameraRows::stateOf(const Shown &entry) const
+{
+    const AttachedCamera &camera = entry.camera;
+    if (states.contains(camera.key()))
+        return states.value(camera.key());
+    if (!camera.writable)
+        return {RowState::Mark::Locked, tr("write-protected \u2014 slide the card's lock switch")};
+    if (entry.needsUpdate)
+        return {RowState::Mark::NeedsUpdate, tr("needs %1").arg(camera.entry.version)};
+    return {RowState::Mark::UpToDate, tr("up to date")};
+}
+
 void CameraRows::draw(int row)
 {
-    const Shown &entry = shown.at(row);
-    const AttachedCamera &camera = entry.camera;
+    const AttachedCamera &camera = shown.at(row).camera;
     QListWidgetItem *item = view->item(row);
     // A brand without a picture in the bundle gives no icon: a row without one. An
     // icon made from the name, not from a pixmap, also takes the "@2x" file.
     const QString picture = pictureName(camera);
     item->setIcon(QPixmap(picture).isNull() ? QIcon() : QIcon(picture));
     item->setText(cameraRowText(camera));
-    item->setToolTip(toolTip(camera));
     drawState(row);
 }
 
@@ -110,9 +118,14 @@ void CameraRows::drawState(int row)
     const Shown &entry = shown.at(row);
     const AttachedCamera &camera = entry.camera;
     QListWidgetItem *item = view->item(row);
-    const State state = states.value(camera.key(), {entry.needsUpdate ? "needs " + camera.entry.version
-                                                                      : QStringLiteral("up to date"),
-                                                    false});
-    item->setData(CameraRowDelegate::detailRole, cameraPlace(camera) + QString::fromUtf8(" \u00b7 ") + state.text);
-    item->setData(CameraRowDelegate::failedRole, state.failed);
+    const RowState state = stateOf(entry);
+    item->setData(CameraRowDelegate::placeRole, cameraPlace(camera));
+    item->setData(CameraRowDelegate::stateRole, state.text);
+    item->setData(CameraRowDelegate::markRole, int(state.mark));
+    // The whole of what the row says, for a row too narrow to show it.
+    const QString brand = camera.reportedBrand.isEmpty() ? tr("none") : camera.reportedBrand;
+    const QString where = camera.route == CameraRoute::Adb ? tr("USB debugging, serial %1").arg(camera.location)
+                                                           : cameraPlace(camera);
+    item->setToolTip(tr("%1\nCatalogue version: %2\nBrand reported: %3\nFound on: %4")
+                         .arg(state.text, camera.entry.version, brand, where));
 }

@@ -10,12 +10,22 @@
 
 class QListWidget;
 
+// How a camera stands, as its row shows it: a mark that does not rest on colour alone,
+// and a few words.
+struct RowState
+{
+    enum class Mark { NeedsUpdate, UpToDate, Updating, Updated, Failed, Stopped, Locked };
+    Mark mark = Mark::NeedsUpdate;
+    QString text;
+    bool operator==(const RowState &other) const { return mark == other.mark && text == other.text; }
+};
+
 // The device list as a view of the cameras attached: a row per camera, in the order
 // they were attached, with its picture and " TZ2200 - 5.910", and under it where the
-// camera is and how it stands (up to date, needs 5.920, updating, updated, failed).
-// A row keeps its item while its camera stays, so that the selection and the scroll
-// stay where the technician left them; what an update said of a camera stays on its
-// row until the camera is unplugged.
+// camera is and how it stands (needs 5.920, up to date, updating 42 %, updated, failed
+// and why, write-protected). A row keeps its item while its camera stays, so that the
+// selection and the scroll stay where the technician left them; what an update said of
+// a camera stays on its row until the camera is unplugged.
 class CameraRows
 {
 public:
@@ -23,8 +33,8 @@ public:
 
     // Makes the rows show these cameras; needsUpdate[i] tells of cameras[i].
     void show(const QVector<AttachedCamera> &cameras, const QVector<bool> &needsUpdate);
-    // What an update says of a camera now; failed colours it.
-    void setState(const QString &cameraKey, const QString &state, bool failed = false);
+    // What an update says of a camera now.
+    void setState(const QString &cameraKey, const RowState &state);
 
     // The camera a row stands for, as it was when the row was drawn.
     std::optional<AttachedCamera> cameraAt(int row) const;
@@ -36,16 +46,11 @@ private:
         AttachedCamera camera;
         bool needsUpdate = false;
     };
-    struct State
-    {
-        QString text;
-        bool failed = false;
-        bool operator==(const State &other) const { return text == other.text && failed == other.failed; }
-    };
+    RowState stateOf(const Shown &shown) const;
     void draw(int row);
     void drawState(int row); // the second line only: progress changes nothing else
 
     QListWidget *view;
     QVector<Shown> shown;
-    QHash<QString, State> states; // by camera key, while the camera stays
+    QHash<QString, RowState> states; // by camera key, while the camera stays
 };

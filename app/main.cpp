@@ -46,7 +46,6 @@ int main(int argc, char *argv[])
     }
 
     MainWindow window(nullptr, source);
-    window.init();
-    window.show();
+    window.init(); // the window shows once the catalogue is read, or its box closed
     return application.exec();
 }

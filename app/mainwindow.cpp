@@ -5,12 +5,18 @@
 #include "app/camerarows.h"
 #include "app/formgrowth.h"
 #include "app/historydialog.h"
-#include "station/updatestation.h"
+#include "app/runviews.h"
+#include "catalogue/versionnumber.h"
+#include "outside/settings.h"
+#include "station/arrivalupdates.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QIcon>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMessageBox>
 #include <QShortcut>
 #include <QStatusBar>
@@ -18,43 +24,62 @@
 
 namespace {
 const QString bannerBrand = QStringLiteral("ORVA");
-constexpr int pollIntervalMs = 1000;
+// How long a closing window waits for stopped updates to end (each keeping its card's
+// old image) before the program ends regardless.
+constexpr int closingWaitMs = 3000;
+
+UpdateStation::Options stationOptions(const FirmwareSource &source, const InstallLimits &limits)
+{
+    UpdateStation::Options options;
+    options.source = source;
+    options.limits = limits;
+    options.program = QStringLiteral("vek-updater");
+    return options;
+}
 }
 
 MainWindow::MainWindow(QWidget *parent, const FirmwareSource &source, const InstallLimits &limits)
-    : QMainWindow(parent),
-      ui(new Ui::MainWindow),
-      station(std::make_unique<UpdateStation>(UpdateStation::Options{source, limits, {}, QStringLiteral("vek-updater"), {}})),
-      attachedDevices(station->cameras()),
-      baseUrl(source.address()),
-      configUrl(source.catalogueLocation())
+    : QMainWindow(parent), ui(new Ui::MainWindow), station(stationOptions(source, limits))
 {
     ui->setupUi(this);
     new FormGrowth(this);
     rows = std::make_unique<CameraRows>(ui->lw_DeviceView);
     boxes = new BoxQueue(this);
+    runViews = new RunViews(this, station, *rows, *boxes);
+    arrivals = new ArrivalUpdates(station);
+    arrivals->setParent(this);
+    connect(ui->lw_DeviceView, &QListWidget::doubleClicked, this, &MainWindow::updateCameraAt);
+    connect(ui->pushButton, &QPushButton::clicked, this, &MainWindow::updateAll);
     // Enter on the selected row does what a double-click does.
     for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto *enter = new QShortcut(QKeySequence(key), ui->lw_DeviceView);
         enter->setContext(Qt::WidgetShortcut);
-        connect(enter, &QShortcut::activated, this,
-                [this] { on_lw_DeviceView_doubleClicked(ui->lw_DeviceView->currentIndex()); });
+        connect(enter, &QShortcut::activated, this, [this] { updateCameraAt(ui->lw_DeviceView->currentIndex()); });
     }
     addMenu();
-    connect(&attachedDevices, &CameraRegistry::cameraAttached, this, &MainWindow::refreshDeviceView);
-    connect(&attachedDevices, &CameraRegistry::cameraChanged, this, &MainWindow::refreshDeviceView);
-    connect(&attachedDevices, &CameraRegistry::cameraDetached, this, &MainWindow::refreshDeviceView);
-    connect(&attachedDevices, &CameraRegistry::detectionError, this, &MainWindow::handleDetection);
-    UpdateQueue &updates = station->updates();
-    connect(&updates, &UpdateQueue::started, this, &MainWindow::takeStarted);
-    connect(&updates, &UpdateQueue::progressed, this, &MainWindow::takeProgress);
-    connect(station.get(), &UpdateStation::updateFinished, this, &MainWindow::takeFinished);
-    connect(station.get(), &UpdateStation::updateFinishedInOrder, this, &MainWindow::takeFinishedInOrder);
+    connect(&station, &UpdateStation::cameraAttached, this, &MainWindow::refreshDeviceView);
+    connect(&station, &UpdateStation::cameraChanged, this, &MainWindow::refreshDeviceView);
+    connect(&station, &UpdateStation::cameraDetached, this, &MainWindow::refreshDeviceView);
+    connect(&station, &UpdateStation::detectionError, this, &MainWindow::handleDetection);
+    connect(&station, &UpdateStation::catalogueLoaded, this, &MainWindow::takeCatalogue);
+    connect(runViews, &RunViews::updateAgainRequested, this, [this](const QVector<AttachedCamera> &cameras) {
+        // Those still attached, as they are now.
+        QVector<AttachedCamera> attached;
+        for (const AttachedCamera &camera : cameras) {
+            if (const std::optional<AttachedCamera> now = station.camera(camera.key()))
+                attached << *now;
+        }
+        if (!attached.isEmpty())
+            runViews->follow(station.start(attached), attached.size() == 1 ? RunViews::Telling::Box
+                                                                           : RunViews::Telling::Summary);
+    });
+    connect(arrivals, &ArrivalUpdates::runStarted, this,
+            [this](UpdateRun *run) { runViews->follow(run, RunViews::Telling::Rows); });
+    connect(arrivals, &ArrivalUpdates::updatedCountChanged, this, &MainWindow::showArrivalCount);
 }
 
 MainWindow::~MainWindow()
 {
-    delete pollTimer;
     delete ui;
 }
 
@@ -71,69 +96,168 @@ void MainWindow::init()
     const QIcon banner(":/" + bannerBrand + "_Banner.png");
     ui->lbl_brandlogo->setPixmap(banner.pixmap(QSize(237, 55)));
     showSource();
+    const std::unique_ptr<QSettings> settings = workstationSettings();
+    restoreGeometry(settings->value(QStringLiteral("window/geometry")).toByteArray());
+    getFirmwareVersions();
+}
 
-    if (!getFirmwareVersions()) {
-        QMessageBox::critical(this, "No Internet Connection",
-                              "Could not connect to " + baseUrl
-                                  + " to download device firwmare versions. Please ensure you have proper "
-                                    "internet connection and try again.",
-                              QMessageBox::Ok);
+void MainWindow::getFirmwareVersions()
+{
+    station.loadCatalogue();
+}
+
+void MainWindow::takeCatalogue(bool loaded)
+{
+    const auto ready = [this] {
+        station.startWatching();
+        if (!closing)
+            show();
+    };
+    if (loaded)
+        return ready();
+    boxes->show({true, QStringLiteral("No Internet Connection"),
+                 "Could not connect to " + station.source().address()
+                     + " to download device firwmare versions. Please ensure you have proper internet connection "
+                       "and try again.",
+                 {}},
+                ready);
+}
+
+bool MainWindow::isUpdateRequired(const AttachedCamera &camera) const
+{
+    return updateRequired(camera.entry.modelCode, camera.entry.version, camera.installedVersion);
+}
+
+void MainWindow::handleDetection(const AttachedCamera &camera)
+{
+    // Once per attachment: the station tells of it once until the card goes.
+    boxes->show({true, camera.entry.model + " - Detection Error",
+                 "Unable to read version info.\nPlease ensure the SD card is plugged in and try again.", {}});
+}
+
+void MainWindow::refreshDeviceView()
+{
+    const QVector<AttachedCamera> cameras = station.cameras();
+    QVector<bool> needsUpdate;
+    for (const AttachedCamera &camera : cameras)
+        needsUpdate << isUpdateRequired(camera);
+    rows->show(cameras, needsUpdate);
+}
+
+void MainWindow::updateDevice(const AttachedCamera &camera)
+{
+    if (closing)
+        return;
+    if (station.isUpdating(camera)) {
+        statusLine()->showMessage(tr("%1 is being updated already").arg(camera.entry.model), 5000);
+        return;
     }
-    startPollCycle();
+    runViews->follow(station.start({camera}), RunViews::Telling::Box);
 }
 
-bool MainWindow::getFirmwareVersions()
+void MainWindow::updateAll()
 {
-    const bool loaded = station->loadCatalogue();
-    assets = station->catalogue().entries;
-    return loaded;
+    // The cameras not being updated already, each once.
+    QVector<AttachedCamera> cameras;
+    for (const AttachedCamera &camera : station.cameras()) {
+        if (!station.isUpdating(camera))
+            cameras << camera;
+    }
+    if (closing || cameras.isEmpty())
+        return;
+    runViews->follow(station.start(cameras), cameras.size() == 1 ? RunViews::Telling::Box : RunViews::Telling::Summary);
 }
 
-void MainWindow::startPollCycle()
+void MainWindow::updateCameraAt(const QModelIndex &index)
 {
-    pollTimer = new QTimer(this);
-    pollTimer->setInterval(pollIntervalMs);
-    connect(pollTimer, SIGNAL(timeout()), this, SLOT(getAttachedDeviceTZList()));
-    pollTimer->start();
+    // A row whose camera has gone since the list was drawn designates nothing.
+    const std::optional<AttachedCamera> shown = rows->cameraAt(index.row());
+    if (!shown)
+        return;
+    if (const std::optional<AttachedCamera> camera = station.camera(shown->key()))
+        updateDevice(*camera);
 }
 
-void MainWindow::getAttachedDeviceTZList()
+void MainWindow::closeEvent(QCloseEvent *event)
 {
-    station->poll();
+    // As Stop does: every update ends where that is safe, nothing more is told, and the
+    // window waits a little for them so that no card is left half written.
+    closing = true;
+    runViews->quiet();
+    workstationSettings()->setValue(QStringLiteral("window/geometry"), saveGeometry());
+    station.stop();
+    if (!station.isIdle()) {
+        QEventLoop wait;
+        connect(&station, &UpdateStation::idle, &wait, &QEventLoop::quit);
+        QTimer::singleShot(closingWaitMs, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::addMenu()
 {
-    // The form keeps its widgets where they are: the history and the program's version
-    // are a right-click on the list away, and Ctrl+H anywhere in the window.
+    // The form keeps its widgets where they are: the history, the automatic mode and
+    // the program's version are a right-click on the list away (or the menu key), and
+    // have shortcuts of their own.
     auto *history = new QAction(tr("History…"), this);
     history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     history->setShortcutContext(Qt::WindowShortcut);
     connect(history, &QAction::triggered, this, [this] {
-        auto *view = new HistoryDialog(this, station->history());
+        auto *view = new HistoryDialog(this, station.history());
         view->setAttribute(Qt::WA_DeleteOnClose);
         view->show();
     });
+    arrivalAction = new QAction(tr("Update cameras as they are plugged in"), this);
+    arrivalAction->setCheckable(true);
+    arrivalAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U));
+    arrivalAction->setShortcutContext(Qt::WindowShortcut);
+    connect(arrivalAction, &QAction::toggled, this, [this](bool on) {
+        arrivals->setEnabled(on);
+        workstationSettings()->setValue(QStringLiteral("updateOnArrival"), on);
+        showArrivalCount(0);
+    });
+    arrivalAction->setChecked(workstationSettings()->value(QStringLiteral("updateOnArrival"), false).toBool());
     auto *about = new QAction(tr("About vek-updater…"), this);
     connect(about, &QAction::triggered, this, [this] {
         QMessageBox::about(this, tr("About vek-updater"),
                            tr("vek-updater %1\n\nUpdates the firmware of VEK cameras plugged in by USB.")
                                .arg(QCoreApplication::applicationVersion()));
     });
-    addAction(history);
+    addActions({history, arrivalAction});
     ui->lw_DeviceView->setContextMenuPolicy(Qt::ActionsContextMenu);
-    ui->lw_DeviceView->addActions({history, about});
+    ui->lw_DeviceView->addActions({history, arrivalAction, about});
+}
+
+void MainWindow::showArrivalCount(int updated)
+{
+    if (!arrivalCount) {
+        if (!arrivals->isEnabled())
+            return;
+        arrivalCount = new QLabel;
+        statusLine()->addPermanentWidget(arrivalCount);
+    }
+    arrivalCount->setVisible(arrivals->isEnabled());
+    arrivalCount->setText(tr("Updating cameras as they are plugged in: %n updated", nullptr, updated));
+}
+
+QStatusBar *MainWindow::statusLine()
+{
+    // Below the form, which keeps its size and layout: the window grows by the line.
+    if (!findChild<QStatusBar *>()) {
+        QStatusBar *line = statusBar();
+        resize(width(), height() + line->sizeHint().height());
+    }
+    return statusBar();
 }
 
 void MainWindow::showSource()
 {
     // The form's version label stays as it is; a source other than the maker's server
     // is told beside it, in the window's status line.
-    if (station->source().isBuiltIn())
+    if (station.source().isBuiltIn())
         return;
-    const QString where = station->source().isFolder() ? tr("Firmware from the folder %1")
-                                                       : tr("Firmware from the mirror %1");
-    statusBar()->showMessage(where.arg(station->source().address()));
-    // Below the form, which keeps its size and layout.
-    resize(width(), height() + statusBar()->sizeHint().height());
+    const QString where = station.source().isFolder() ? tr("Firmware from the folder %1")
+                                                      : tr("Firmware from the mirror %1");
+    statusLine()->showMessage(where.arg(station.source().address()));
 }

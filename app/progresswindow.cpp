@@ -18,7 +18,6 @@
 namespace {
 constexpr int refreshEveryMs = 250;
 constexpr int barSteps = 1000;
-constexpr int rowMargin = 8;
 // Ten cameras fit at 100 %; more, or a larger scale, scroll.
 constexpr qreal tallestShareOfScreen = 0.6;
 
@@ -31,7 +30,6 @@ QString sizeText(qint64 bytes)
 ProgressWindow::ProgressWindow(QWidget *window, int giveUpMs) : QDialog(window), giveUpMs(giveUpMs)
 {
     setWindowTitle(tr("Updating camera firmware"));
-    setWindowModality(Qt::WindowModal);
     auto *cameras = new QWidget;
     grid = new QGridLayout(cameras);
     grid->setColumnStretch(0, 1);
@@ -41,6 +39,7 @@ ProgressWindow::ProgressWindow(QWidget *window, int giveUpMs) : QDialog(window),
     scroll->setFrameShape(QFrame::NoFrame);
     summary = new QLabel;
     stopButton = new QPushButton(tr("Stop"));
+    stopButton->setAccessibleDescription(tr("Stops every update under way; each camera keeps the firmware it had"));
     connect(stopButton, &QPushButton::clicked, this, [this] {
         stopButton->setEnabled(false);
         stopButton->setText(tr("Stopping\u2026"));
@@ -58,7 +57,7 @@ ProgressWindow::ProgressWindow(QWidget *window, int giveUpMs) : QDialog(window),
     clock.start();
 }
 
-void ProgressWindow::addCamera(int index, const AttachedCamera &camera)
+void ProgressWindow::addCamera(int id, const AttachedCamera &camera)
 {
     const int row = 2 * lines.size();
     auto *name = new QLabel(cameraTitle(camera) + QString::fromUtf8(" \u00b7 ") + cameraPlace(camera));
@@ -76,7 +75,7 @@ void ProgressWindow::addCamera(int index, const AttachedCamera &camera)
     // Added to a window that may be showing already: shown by hand.
     for (QWidget *widget : {static_cast<QWidget *>(name), static_cast<QWidget *>(line.step), static_cast<QWidget *>(line.bar)})
         widget->show();
-    lines.insert(index, line);
+    lines.insert(id, line);
     refresh();
     // As tall as the lines need, up to a share of the screen; the rest scrolls.
     grid->activate();
@@ -90,9 +89,9 @@ void ProgressWindow::addCamera(int index, const AttachedCamera &camera)
            qMin(tallest, lines.height() + chrome));
 }
 
-void ProgressWindow::takeProgress(int index, const JobProgress &progress)
+void ProgressWindow::takeProgress(int id, const UpdateProgress &progress)
 {
-    auto line = lines.find(index);
+    auto line = lines.find(id);
     if (line == lines.end())
         return;
     if (!line->started || progress.phase != line->progress.phase) {
@@ -103,9 +102,9 @@ void ProgressWindow::takeProgress(int index, const JobProgress &progress)
     line->progress = progress;
 }
 
-void ProgressWindow::takeResult(int index, const UpdateMessage &message, bool succeeded)
+void ProgressWindow::takeResult(int id, const UpdateMessage &message, bool succeeded)
 {
-    auto line = lines.find(index);
+    auto line = lines.find(id);
     if (line == lines.end())
         return;
     line->finished = true;
@@ -114,22 +113,6 @@ void ProgressWindow::takeResult(int index, const UpdateMessage &message, bool su
     line->bar->setRange(0, barSteps);
     line->bar->setValue(succeeded ? barSteps : 0);
     refresh();
-}
-
-void ProgressWindow::keepClearOf(const QRect &area)
-{
-    // Qt centres the dialog on the window, often right over the camera's row: move it
-    // below the row, or above it when there is no room below.
-    const QRect frame = frameGeometry();
-    if (area.isEmpty() || !frame.intersects(area))
-        return;
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect room = screen->availableGeometry();
-    QPoint topLeft(frame.x(), area.bottom() + rowMargin);
-    if (topLeft.y() + frame.height() > room.bottom())
-        topLeft.setY(area.top() - rowMargin - frame.height());
-    if (topLeft.y() >= room.top())
-        move(topLeft);
 }
 
 void ProgressWindow::keyPressEvent(QKeyEvent *event)
@@ -142,7 +125,11 @@ void ProgressWindow::keyPressEvent(QKeyEvent *event)
 
 void ProgressWindow::closeEvent(QCloseEvent *event)
 {
+    // Hiding it would leave the updates running out of sight: the close stops them,
+    // and the window goes once they have ended.
     event->ignore();
+    if (stopButton->isEnabled())
+        stopButton->click();
 }
 
 void ProgressWindow::refresh()
@@ -159,15 +146,8 @@ void ProgressWindow::refresh()
             continue;
         if (line.started)
             line.rate.sample(now, line.progress.done);
-        TransferState state;
-        state.phase = line.progress.phase;
-        state.done = line.progress.done;
-        state.total = line.progress.total;
-        state.bytesPerSecond = line.rate.bytesPerSecond();
-        state.elapsedMs = now - line.phaseStartMs;
-        state.silentMs = line.progress.silentMs;
-        state.giveUpMs = giveUpMs;
-        line.step->setText(progressStepText(state).replace('\n', QString::fromUtf8(" \u00b7 ")));
+        line.step->setText(progressStepText(line.progress, line.rate.bytesPerSecond(), now - line.phaseStartMs, giveUpMs)
+                               .replace('\n', QString::fromUtf8(" \u00b7 ")));
         if (line.progress.total > 0) {
             line.bar->setRange(0, barSteps);
             line.bar->setValue(int(qBound(qint64(0), line.progress.done * barSteps / line.progress.total, qint64(barSteps))));

@@ -2,13 +2,12 @@
 
 #include "detection/attachedcamera.h"
 #include "update/progresstext.h"
-#include "update/updatejob.h"
 #include "update/updatemessages.h"
+#include "update/updateprogress.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMap>
-#include <QRect>
 #include <QTimer>
 
 class QGridLayout;
@@ -16,11 +15,12 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-// Tells how the updates of a run go, a line per camera: the camera as its row names
+// Tells how the updates under way go, a line per camera: the camera as its row names
 // it, the step, bytes done of all, speed and time left, or how long the image has not
-// come in; and under them all, the run as a whole and a Stop button. Window-modal from
-// the moment the run starts, so that the window takes no second run meanwhile; Escape
-// and the title bar's close leave it be, since hiding it would not stop the updates.
+// come in; and under them all, the updates as a whole and a Stop button. It locks
+// nothing: the list stays the technician's, and a camera started meanwhile gets a line
+// of its own. Stop, and the title bar's close, stop every update (Escape does not:
+// it is too easily pressed); the window goes when the last update has ended.
 class ProgressWindow : public QDialog
 {
     Q_OBJECT
@@ -28,11 +28,10 @@ public:
     // giveUpMs: how long a download waits for data before it fails.
     ProgressWindow(QWidget *window, int giveUpMs);
 
-    void addCamera(int index, const AttachedCamera &camera);
-    void takeProgress(int index, const JobProgress &progress);
-    void takeResult(int index, const UpdateMessage &message, bool succeeded);
-    // Stays off this part of the screen (a single camera's row) where it can.
-    void keepClearOf(const QRect &area);
+    // A camera's line, by an id of the caller's.
+    void addCamera(int id, const AttachedCamera &camera);
+    void takeProgress(int id, const UpdateProgress &progress);
+    void takeResult(int id, const UpdateMessage &message, bool succeeded);
 
 signals:
     void stopRequested();
@@ -46,7 +45,7 @@ private:
     {
         QLabel *step = nullptr;
         QProgressBar *bar = nullptr;
-        JobProgress progress;
+        UpdateProgress progress;
         TransferRate rate;
         qint64 phaseStartMs = 0;
         bool started = false;

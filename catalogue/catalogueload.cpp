@@ -37,11 +37,10 @@ LoadedCatalogue fromFolder(const QString &path)
 }
 }
 
-DownloadLimits catalogueLimits(int idleTimeoutMs)
+DownloadLimits catalogueLimits(const DownloadLimits &imageLimits)
 {
-    DownloadLimits limits;
+    DownloadLimits limits = imageLimits;
     limits.maxBytes = maxCatalogueBytes;
-    limits.idleTimeoutMs = idleTimeoutMs;
     limits.deadlineMs = catalogueDeadlineMs;
     return limits;
 }

@@ -21,7 +21,7 @@ struct LoadedCatalogue
 
 // What a catalogue request may take: the images' idle limit and minimum rate, no more
 // than a catalogue could be, and a minute in all.
-DownloadLimits catalogueLimits(int idleTimeoutMs = serverIdleTimeoutMs);
+DownloadLimits catalogueLimits(const DownloadLimits &imageLimits = {});
 
 // Reads the catalogue file from the source: over https within the limits, or from
 // the folder (a regular file only). A body that holds no JSON object with at least one

@@ -3,10 +3,11 @@
 #include "catalogue/versionnumber.h"
 #include "cli/exitcodes.h"
 
-#include <memory>
+#include <QFileInfo>
+
+#include <csignal>
 
 namespace {
-constexpr int pollIntervalMs = 1000;
 // How long an interrupted command waits for its updates to end safely.
 constexpr int stopWaitMs = 5000;
 
@@ -25,84 +26,79 @@ bool needsUpdate(const AttachedCamera &camera)
     return updateRequired(camera.entry.modelCode, camera.entry.version, camera.installedVersion);
 }
 
-// Mount points are named with or without their final "/".
-QString withoutFinalSlash(QString id)
+// One camera can be named in several ways: a mount point with or without its final
+// "/", through a link, or relative to the working folder.
+QString sameCamera(const QString &id)
 {
-    while (id.size() > 1 && id.endsWith('/') && !id.endsWith(":/"))
-        id.chop(1);
-    return id;
+    if (id.startsWith(QLatin1String("adb:")))
+        return id;
+    const QString resolved = QFileInfo(id).canonicalFilePath();
+    return resolved.isEmpty() ? QFileInfo(id).absoluteFilePath() : resolved;
 }
 }
 
 CameraCommands::CameraCommands(const CliRequest &request, CliPrinter &printer)
     : request(request), printer(printer), station(stationOptions(request))
 {
-    connect(&station.cameras(), &CameraRegistry::detectionError, this, [this](const AttachedCamera &camera) {
+    connect(&station, &UpdateStation::detectionError, this, [this](const AttachedCamera &camera) {
         unreadable << camera;
         if (this->request.command != CliRequest::Command::List)
             CliPrinter::note(camera.id() + ": " + camera.entry.model + " - Detection Error");
     });
-    UpdateQueue &updates = station.updates();
-    connect(&updates, &UpdateQueue::started, this,
-            [this](int index, const AttachedCamera &camera) { updating.insert(index, camera); });
-    connect(&updates, &UpdateQueue::progressed, this, [this](int index, const JobProgress &progress) {
-        if (updating.contains(index))
-            this->printer.progress(updating.value(index).id(), progress);
-    });
-    connect(&station, &UpdateStation::updateFinished, this,
-            [this](int, const AttachedCamera &camera, const UpdateResult &result) { takeResult(camera, result); });
-    pollTimer.setInterval(pollIntervalMs);
-    connect(&pollTimer, &QTimer::timeout, &station, &UpdateStation::poll);
+    connect(&arrivals, &ArrivalUpdates::runStarted, this, &CameraCommands::follow);
 }
 
 void CameraCommands::start()
 {
-    if (!station.loadCatalogue()) {
-        CliPrinter::note("cannot load the catalogue from " + request.source.catalogueLocation());
-        return end(ExitCode::NoCatalogue);
-    }
-    switch (request.command) {
-    case CliRequest::Command::List:
-        return onePass([this] { list(); });
-    case CliRequest::Command::Update:
-        return onePass([this] { update(); });
-    default:
-        return watch();
-    }
+    connect(&station, &UpdateStation::catalogueLoaded, this, [this](bool loaded) {
+        if (!loaded) {
+            CliPrinter::note("cannot load the catalogue from " + request.source.catalogueLocation() + ": "
+                             + station.catalogue().failure);
+            return end(ExitCode::NoCatalogue);
+        }
+        switch (request.command) {
+        case CliRequest::Command::List:
+            return lookOnce([this] { list(); });
+        case CliRequest::Command::Update:
+            return lookOnce([this] { update(); });
+        default:
+            return watch();
+        }
+    });
+    station.loadCatalogue();
 }
 
-void CameraCommands::stop()
+void CameraCommands::stop(int signal)
 {
-    if (stopping)
+    if (stoppedBy != 0)
         return;
-    stopping = true;
-    pollTimer.stop();
-    // What was asked for and is not done yet will not be.
-    anyFailed = anyFailed || station.updates().isBusy();
-    station.updates().stop();
-    finishWhenIdle();
-    QTimer::singleShot(stopWaitMs, this, [this] { end(ExitCode::Failed); });
+    stoppedBy = signal;
+    arrivals.setEnabled(false);
+    station.stop();
+    if (station.isIdle())
+        return end(ExitCode::afterSignal(request.command, signal, anyFailed));
+    connect(&station, &UpdateStation::idle, this, [this] { end(ExitCode::afterSignal(request.command, stoppedBy, anyFailed)); });
+    QTimer::singleShot(stopWaitMs, this, [this] { end(ExitCode::afterSignal(request.command, stoppedBy, true)); });
 }
 
-void CameraCommands::onePass(const std::function<void()> &then)
+void CameraCommands::lookOnce(const std::function<void()> &then)
 {
-    // The first pass of each route, the adb one included, with the window's time limits.
+    // One look by each route, the adb one included, with the window's time limits.
     auto waiting = std::make_shared<QVector<CameraRoute>>(QVector<CameraRoute>{CameraRoute::Card, CameraRoute::Adb});
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = connect(&station.monitor(), &CameraMonitor::passFinished, this,
-                          [waiting, connection, then](CameraRoute route) {
-                              waiting->removeAll(route);
-                              if (!waiting->isEmpty())
-                                  return;
-                              QObject::disconnect(*connection);
-                              then();
-                          });
-    station.poll();
+    *connection = connect(&station, &UpdateStation::passFinished, this, [waiting, connection, then](CameraRoute route) {
+        waiting->removeAll(route);
+        if (!waiting->isEmpty())
+            return;
+        QObject::disconnect(*connection);
+        then();
+    });
+    station.lookOnce();
 }
 
 void CameraCommands::list()
 {
-    const QVector<AttachedCamera> cameras = station.cameras().cameras();
+    const QVector<AttachedCamera> cameras = station.cameras();
     for (const AttachedCamera &camera : cameras)
         printer.listed(camera, needsUpdate(camera));
     for (const AttachedCamera &camera : qAsConst(unreadable))
@@ -112,13 +108,18 @@ void CameraCommands::list()
 
 void CameraCommands::update()
 {
-    QVector<AttachedCamera> chosen = station.cameras().cameras();
+    QVector<AttachedCamera> chosen = station.cameras();
     if (!request.cameras.isEmpty()) {
         QVector<AttachedCamera> named;
+        QStringList asked;
         for (const QString &id : request.cameras) {
+            const QString wanted = sameCamera(id);
+            if (asked.contains(wanted))
+                continue; // one camera named twice is updated once
+            asked << wanted;
             const int before = named.size();
             for (const AttachedCamera &camera : qAsConst(chosen)) {
-                if (withoutFinalSlash(camera.id()) == withoutFinalSlash(id))
+                if (sameCamera(camera.id()) == wanted)
                     named << camera;
             }
             if (named.size() == before) {
@@ -132,35 +133,34 @@ void CameraCommands::update()
         CliPrinter::note(QStringLiteral("nothing to update: no camera attached, or none of the ones named"));
         return end(ExitCode::NothingToDo);
     }
-    station.updates().add(chosen);
-    finishWhenIdle();
+    UpdateRun *run = station.start(chosen);
+    follow(run);
+    connect(run, &UpdateRun::finished, this, [this] {
+        if (stoppedBy == 0)
+            end(anyFailed ? ExitCode::Failed : ExitCode::Done);
+    });
 }
 
 void CameraCommands::watch()
 {
     // Each camera once per attachment, as it is plugged in.
-    connect(&station.cameras(), &CameraRegistry::cameraAttached, this, [this](const AttachedCamera &camera) {
-        if (!stopping)
-            station.updates().add({camera});
+    arrivals.setEnabled(true);
+    station.startWatching();
+}
+
+void CameraCommands::follow(UpdateRun *run)
+{
+    connect(run, &UpdateRun::progressed, this, [this, run](int index, const UpdateProgress &progress) {
+        printer.progress(run->camera(index).id(), progress);
     });
-    station.poll();
-    pollTimer.start();
-}
-
-void CameraCommands::takeResult(const AttachedCamera &camera, const UpdateResult &result)
-{
-    if (result.skipped)
-        return;
-    anyFailed = anyFailed || !result.succeeded();
-    printer.result(camera, result, station.messageFor(camera, result));
-}
-
-void CameraCommands::finishWhenIdle()
-{
-    const auto finish = [this] { end(anyFailed ? ExitCode::Failed : ExitCode::Done); };
-    if (!station.updates().isBusy())
-        return finish();
-    connect(&station, &UpdateStation::allTold, this, finish);
+    connect(run, &UpdateRun::cameraFinished, this, [this, run](int index) {
+        const std::optional<UpdateOutcome> outcome = run->outcome(index);
+        // What a stop ended before its turn was never begun: nothing to tell of it.
+        if (!run->wasStarted(index) && outcome->end == UpdateEnd::Stopped)
+            return;
+        anyFailed = anyFailed || !outcome->succeeded();
+        printer.result(run->camera(index), *outcome, station.messageFor(run->camera(index), *outcome));
+    });
 }
 
 void CameraCommands::end(int exitCode)

@@ -2,14 +2,16 @@
 
 #include "cli/cliprinter.h"
 #include "cli/commandline.h"
+#include "station/arrivalupdates.h"
 #include "station/updatestation.h"
 
 #include <QObject>
-#include <QSet>
-#include <QStringList>
+#include <QPointer>
 #include <QTimer>
 
-// list, update and watch: the station's cameras and updates, told on the command line.
+#include <functional>
+
+// list, update and watch: the station's cameras and runs, told on the command line.
 class CameraCommands : public QObject
 {
     Q_OBJECT
@@ -18,28 +20,27 @@ public:
 
     // Runs the command from the event loop; it ends with done().
     void start();
-    // Ctrl-C or SIGTERM: updates under way end as Stop ends them, and the command ends.
-    void stop();
+    // Ctrl-C (SIGINT) or SIGTERM: updates under way end as Stop ends them, and the
+    // command ends.
+    void stop(int signal);
 
 signals:
     void done(int exitCode);
 
 private:
-    void onePass(const std::function<void()> &then);
+    void lookOnce(const std::function<void()> &then);
     void list();
     void update();
     void watch();
-    void takeResult(const AttachedCamera &camera, const UpdateResult &result);
-    void finishWhenIdle();
+    void follow(UpdateRun *run);
     void end(int exitCode);
 
     const CliRequest request;
     CliPrinter &printer;
     UpdateStation station;
+    ArrivalUpdates arrivals{station};
     QVector<AttachedCamera> unreadable;
-    QHash<int, AttachedCamera> updating; // by index in the update queue
-    QTimer pollTimer;
-    bool stopping = false;
+    int stoppedBy = 0; // the signal that ended the command
     bool anyFailed = false;
     bool ended = false;
 };

@@ -15,10 +15,11 @@ QString phaseName(UpdatePhase phase)
 {
     switch (phase) {
     case UpdatePhase::Downloading: return QStringLiteral("downloading");
-    case UpdatePhase::Verifying: return QStringLiteral("verifying");
     case UpdatePhase::Writing: return QStringLiteral("writing");
     case UpdatePhase::VerifyingCard: return QStringLiteral("verifying-card");
     case UpdatePhase::Pushing: return QStringLiteral("pushing");
+    case UpdatePhase::Saving: return QStringLiteral("saving");
+    case UpdatePhase::VerifyingCopy: return QStringLiteral("verifying-copy");
     }
     return QString();
 }
@@ -35,7 +36,7 @@ QString oneLine(QString text)
 }
 }
 
-CliPrinter::CliPrinter(bool json, bool liveTerminal) : json(json), live(liveTerminal && !json)
+CliPrinter::CliPrinter(bool json, bool liveTerminal, int giveUpMs) : json(json), live(liveTerminal && !json), giveUpMs(giveUpMs)
 {
     clock.start();
 }
@@ -62,20 +63,16 @@ void CliPrinter::unreadable(const AttachedCamera &camera)
     printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), camera.entry.model, error));
 }
 
-void CliPrinter::progress(const QString &name, const JobProgress &progress)
+void CliPrinter::progress(const QString &name, const UpdateProgress &progress)
 {
     if (live) {
         Rate &measured = rates[name];
         if (measured.phase != progress.phase)
             measured = {progress.phase, {}};
         measured.rate.sample(clock.elapsed(), progress.done);
-        TransferState state;
-        state.phase = progress.phase;
-        state.done = progress.done;
-        state.total = progress.total;
-        state.bytesPerSecond = measured.rate.bytesPerSecond();
-        state.silentMs = progress.silentMs;
-        liveLines.insert(name, name + "  " + progressStepText(state).replace('\n', ": "));
+        liveLines.insert(name, name + "  "
+                                   + progressStepText(progress, measured.rate.bytesPerSecond(), 0, giveUpMs)
+                                         .replace('\n', ": "));
         if (!sinceRedraw.isValid() || sinceRedraw.hasExpired(redrawEveryMs))
             redrawLive();
         return;
@@ -90,17 +87,15 @@ void CliPrinter::progress(const QString &name, const JobProgress &progress)
     if (json)
         return printJson({{"event", "progress"}, {"camera", name}, {"phase", phaseName(progress.phase)},
                           {"done", progress.done}, {"total", progress.total}});
-    TransferState state;
-    state.phase = progress.phase;
-    state.total = -1;
-    printLine(name + "  " + progressStepText(state).section('\n', 0, 0));
+    printLine(name + "  " + progressStepText({progress.phase, 0, -1, 0}, 0, 0, 0).section('\n', 0, 0));
 }
 
-void CliPrinter::result(const AttachedCamera &camera, const UpdateResult &result, const UpdateMessage &message)
+void CliPrinter::result(const AttachedCamera &camera, const UpdateOutcome &ended, const UpdateMessage &message)
 {
     done(camera.id());
     if (json) {
-        const QJsonValue outcome = result.upToDate ? QJsonValue("up-to-date") : QJsonValue(result.outcome);
+        const std::optional<int> code = outcomeCode(ended.end);
+        const QJsonValue outcome = code ? QJsonValue(*code) : QJsonValue(outcomeName(ended.end));
         return printJson({{"event", "result"}, {"camera", camera.id()}, {"model", camera.entry.model},
                           {"outcome", outcome}, {"title", message.title}, {"text", message.text}});
     }

@@ -2,9 +2,9 @@
 
 #include "detection/attachedcamera.h"
 #include "update/progresstext.h"
-#include "update/updatejob.h"
 #include "update/updatemessages.h"
-#include "update/updateresult.h"
+#include "update/updateoutcome.h"
+#include "update/updateprogress.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>
@@ -17,15 +17,15 @@
 class CliPrinter
 {
 public:
-    CliPrinter(bool json, bool liveTerminal);
+    CliPrinter(bool json, bool liveTerminal, int giveUpMs);
 
     // A camera of the list, and whether it needs the catalogue's version.
     void listed(const AttachedCamera &camera, bool needsUpdate);
     // A camera whose version file cannot be read.
     void unreadable(const AttachedCamera &camera);
     // Progress of one camera, or of one image of a fetch, by the name it is told by.
-    void progress(const QString &name, const JobProgress &progress);
-    void result(const AttachedCamera &camera, const UpdateResult &result, const UpdateMessage &message);
+    void progress(const QString &name, const UpdateProgress &progress);
+    void result(const AttachedCamera &camera, const UpdateOutcome &outcome, const UpdateMessage &message);
     // A line of its own about something named, ending its live line.
     void line(const QString &name, const QString &text);
     static void note(const QString &line);
@@ -38,6 +38,7 @@ private:
 
     const bool json;
     const bool live;
+    const int giveUpMs; // how long a silent download is waited for
     // The live lines, by camera id, and how many are on the screen now.
     QMap<QString, QString> liveLines;
     int linesShown = 0;

@@ -20,7 +20,7 @@ int main(int argc, char *argv[])
     if (request->command == CliRequest::Command::History)
         return printHistory(*request);
 
-    CliPrinter printer(request->json, isInteractiveTerminal());
+    CliPrinter printer(request->json, isInteractiveTerminal(), DownloadLimits().idleTimeoutMs);
     StopSignals stopSignals;
     const auto run = [&](auto &command) {
         using Command = std::decay_t<decltype(command)>;

@@ -17,5 +17,6 @@ public:
     ~StopSignals() override;
 
 signals:
-    void requested();
+    // The signal's number: SIGINT for Ctrl-C, SIGTERM (on Windows, the console's close).
+    void requested(int signal);
 };

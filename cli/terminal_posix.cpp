@@ -10,9 +10,9 @@ namespace {
 // A signal handler may do almost nothing: it writes a byte that the event loop reads.
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int)
+void onSignal(int signal)
 {
-    const char byte = 1;
+    const char byte = char(signal);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 }
@@ -30,7 +30,7 @@ StopSignals::StopSignals(QObject *parent) : QObject(parent)
     connect(notifier, &QSocketNotifier::activated, this, [this] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(signalPipe[0], &byte, 1);
-        emit requested();
+        emit requested(byte);
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;

@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <csignal>
 
 #include <windows.h>
 
@@ -14,8 +15,10 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
     // Called in a thread of the system's: the stop is posted to the receiver's.
+    // Ctrl-C is SIGINT's, the rest SIGTERM's, as on the other systems.
+    const int signal = event == CTRL_C_EVENT ? SIGINT : SIGTERM;
     if (StopSignals *stop = receiver.load())
-        QMetaObject::invokeMethod(stop, &StopSignals::requested, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(stop, [stop, signal] { emit stop->requested(signal); }, Qt::QueuedConnection);
     return TRUE;
 }
 }

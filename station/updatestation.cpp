@@ -1,12 +1,18 @@
 #include "station/updatestation.h"
 
-#include <QDebug>
-#include <QEventLoop>
+#include "catalogue/versionnumber.h"
+#include "detection/adbscanner.h"
+#include "detection/cardlayout.h"
+#include "outside/log.h"
+#include "update/carddestination.h"
+#include "update/checksum.h"
+
+#include <QDateTime>
 #include <QSysInfo>
+#include <QTimer>
 
 namespace {
-// An append waits for the one before it at most this long.
-constexpr int historyWaitMs = 60000;
+constexpr int lookEveryMs = 1000;
 
 QString userName()
 {
@@ -16,70 +22,196 @@ QString userName()
     }
     return QString();
 }
+
+UpdateOutcome ended(UpdateEnd end, const QString &detail)
+{
+    return {end, detail, {}, 0, 0};
+}
 }
 
 UpdateStation::UpdateStation(const Options &options)
     : options(options),
-      cameraMonitor(registry, options.monitor),
-      updateHistory(options.historyFolder),
-      queue(cache, options.source, options.limits)
+      monitor(registry, options.monitor),
+      cache(options.cacheFolder),
+      supply(cache, options.source, options.limits.download),
+      updateHistory(options.historyFolder)
 {
-    lastWrite.fulfil(true);
-    connect(&registry, &CameraRegistry::cameraDetached, &queue, &UpdateQueue::cameraGone);
-    connect(&queue, &UpdateQueue::finished, this, &UpdateStation::record);
-    connect(&queue, &UpdateQueue::finishedInOrder, this,
-            [this](int index, const AttachedCamera &camera, const UpdateResult &result) {
-                inOrder.append({index, camera, result});
-                tellInOrder();
-            });
-    // A camera over adb shows its new files only when asked again.
-    connect(&queue, &UpdateQueue::finished, this,
-            [this](int, const AttachedCamera &camera, const UpdateResult &result) {
-                if (camera.route == CameraRoute::Adb && !result.upToDate && !result.skipped)
-                    cameraMonitor.rereadAdbSerial(camera.location);
-            });
+    connect(&registry, &CameraRegistry::cameraAttached, this, &UpdateStation::cameraAttached);
+    connect(&registry, &CameraRegistry::cameraChanged, this, &UpdateStation::cameraChanged);
+    connect(&registry, &CameraRegistry::cameraDetached, this, &UpdateStation::cameraGone);
+    connect(&registry, &CameraRegistry::cameraDetached, this, &UpdateStation::cameraDetached);
+    connect(&registry, &CameraRegistry::detectionError, this, &UpdateStation::detectionError);
+    connect(&monitor, &CameraMonitor::passFinished, this, &UpdateStation::passFinished);
 }
 
-UpdateStation::~UpdateStation() = default;
-
-bool UpdateStation::loadCatalogue()
+UpdateStation::~UpdateStation()
 {
-    // Waits in an event loop of its own for now: the window waits for the catalogue
-    // before it shows.
-    QEventLoop wait;
-    runInBackground([source = options.source, limits = catalogueLimits(options.limits.download.idleTimeoutMs),
-                     reply = mailbox.address(), this, &wait] {
-        const LoadedCatalogue catalogue = ::loadCatalogue(source, limits, StopFlag());
-        reply.post([this, catalogue, &wait] {
+    closing.raise();
+    // Runs go first: their jobs leave the image supply's feeds before it goes.
+    for (const QPointer<UpdateRun> &run : qAsConst(runs))
+        delete run.data();
+}
+
+void UpdateStation::loadCatalogue()
+{
+    runInBackground([source = options.source, limits = catalogueLimits(options.limits.download),
+                     stop = closing, reply = mailbox.address(), this] {
+        const LoadedCatalogue catalogue = ::loadCatalogue(source, limits, stop);
+        reply.post([this, catalogue] {
             loaded = catalogue;
-            wait.quit();
+            if (!loaded.loaded)
+                qCWarning(catalogueLog).noquote() << "The catalogue could not be loaded:" << loaded.failure;
+            monitor.setCatalogue(loaded.entries);
+            emit catalogueLoaded(loaded.loaded);
         });
     });
-    wait.exec();
-    if (!loaded.loaded)
-        qDebug().noquote() << "Failure" << loaded.failure;
-    cameraMonitor.setCatalogue(loaded.entries);
-    return loaded.loaded;
 }
 
-void UpdateStation::poll()
+void UpdateStation::startWatching()
 {
-    cameraMonitor.poll();
+    auto *timer = new QTimer(this);
+    timer->setInterval(lookEveryMs);
+    connect(timer, &QTimer::timeout, &monitor, &CameraMonitor::poll);
+    timer->start();
+    monitor.poll();
 }
 
-void UpdateStation::record(int index, const AttachedCamera &camera, const UpdateResult &result)
+void UpdateStation::lookOnce()
 {
-    ++recording;
-    const auto told = [this, index, camera, result] {
-        --recording;
-        recorded.insert(index);
-        emit updateFinished(index, camera, result);
-        tellInOrder();
-        if (recording == 0 && !queue.isBusy())
-            emit allTold();
-    };
-    if (result.skipped)
-        return told();
+    monitor.poll();
+}
+
+UpdateRun *UpdateStation::start(const QVector<AttachedCamera> &cameras)
+{
+    QVector<AttachedCamera> chosen;
+    QSet<QString> keys;
+    for (const AttachedCamera &camera : cameras) {
+        if (!isUpdating(camera) && !keys.contains(camera.key())) {
+            chosen << camera;
+            keys << camera.key();
+        }
+    }
+    auto *run = new UpdateRun(*this, chosen);
+    run->setParent(this);
+    runs << run;
+    connect(run, &UpdateRun::finished, this, [this, run] {
+        runs.removeAll(run);
+        if (runs.isEmpty())
+            emit idle();
+    });
+    // From the event loop, so that the caller has the run before it hears of it.
+    QTimer::singleShot(0, run, [this, run] {
+        startWaiting();
+        run->finishIfAllTold();
+    });
+    return run;
+}
+
+bool UpdateStation::isUpdating(const AttachedCamera &camera) const
+{
+    return updating.contains(camera.key());
+}
+
+int UpdateStation::updatesUnderWay() const
+{
+    return updating.size();
+}
+
+void UpdateStation::stop()
+{
+    for (const QPointer<UpdateRun> &run : QList<QPointer<UpdateRun>>(runs)) {
+        if (run)
+            run->stop();
+    }
+}
+
+// Cameras start in the order of their runs and, within a run, in the run's order.
+void UpdateStation::startWaiting()
+{
+    for (const QPointer<UpdateRun> &run : QList<QPointer<UpdateRun>>(runs)) {
+        for (int index = 0; run && index < run->count(); ++index) {
+            if (!run->isWaiting(index))
+                continue;
+            const AttachedCamera &camera = run->camera(index);
+            // Nothing to do, or something to tell at once, takes no room.
+            if (!camera.writable)
+                run->end(index, ended(UpdateEnd::WriteProtected, QStringLiteral("the card is write-protected")));
+            else if (!updateRequired(camera.entry.modelCode, camera.entry.version, camera.installedVersion))
+                run->end(index, ended(UpdateEnd::UpToDate, QString()));
+            else if (updatesUnderWay() < options.limits.updatesAtOnce && !isUpdating(camera))
+                launch(*run, index);
+        }
+    }
+}
+
+void UpdateStation::launch(UpdateRun &run, int index)
+{
+    const AttachedCamera &camera = run.camera(index);
+    UpdateOutcome refusal;
+    std::unique_ptr<ImageFeed::Reader> reader = supply.readerFor(camera.entry, &refusal);
+    if (!reader) {
+        qCDebug(updateLog).noquote() << "Failure" << refusal.detail;
+        return run.end(index, refusal);
+    }
+    updating.insert(camera.key());
+    emit updatingChanged(camera);
+    const QByteArray digest = QByteArray::fromHex(normalisedChecksum(camera.entry.checksum).toLatin1());
+    run.startJob(index, std::make_unique<UpdateJob>(destinationFor(camera), std::move(reader), digest,
+                                                    options.limits.download.idleTimeoutMs));
+}
+
+std::unique_ptr<ImageDestination> UpdateStation::destinationFor(const AttachedCamera &camera) const
+{
+    if (camera.route == CameraRoute::Adb)
+        return std::make_unique<AdbDestination>(camera.location, camera.imagePath,
+                                                adbCardRoot + CardLayout::updateFolder(camera.entry.modelCode),
+                                                options.limits.push);
+    return std::make_unique<CardDestination>(CardSpot{camera.imagePath, camera.location, camera.volumeIdentity, true},
+                                             CardDestination::Kind::Card);
+}
+
+void UpdateStation::takeOutcome(UpdateRun &run, int index)
+{
+    const AttachedCamera &camera = run.camera(index);
+    const UpdateOutcome outcome = *run.outcome(index);
+    if (run.wasStarted(index)) {
+        updating.remove(camera.key());
+        emit updatingChanged(camera);
+        if (!outcome.detail.isEmpty() && !outcome.succeeded())
+            qCDebug(updateLog).noquote() << camera.id() << outcomeName(outcome.end) << outcome.detail;
+        // A camera over adb shows its new files only when asked again.
+        if (camera.route == CameraRoute::Adb)
+            monitor.rereadAdbSerial(camera.location);
+    }
+    // Only what was done, or found, is kept: not a camera that another program had,
+    // nor one that a stop or its unplugging ended before its turn.
+    const bool kept = outcome.end != UpdateEnd::Busy
+                      && (run.wasStarted(index) || (outcome.end != UpdateEnd::Stopped && outcome.end != UpdateEnd::Unplugged));
+    if (kept)
+        record(run, index);
+    else
+        run.tell(index);
+    QTimer::singleShot(0, this, &UpdateStation::startWaiting);
+}
+
+void UpdateStation::cameraGone(const AttachedCamera &camera)
+{
+    for (const QPointer<UpdateRun> &run : QList<QPointer<UpdateRun>>(runs)) {
+        for (int index = 0; run && index < run->count(); ++index) {
+            if (run->camera(index).key() != camera.key())
+                continue;
+            if (run->isRunning(index))
+                run->entries[size_t(index)].job->stop(UpdateEnd::Unplugged, QStringLiteral("the camera was unplugged"));
+            else if (run->isWaiting(index))
+                run->end(index, ended(UpdateEnd::Unplugged, QStringLiteral("unplugged before its turn")));
+        }
+    }
+}
+
+void UpdateStation::record(UpdateRun &run, int index)
+{
+    const AttachedCamera &camera = run.camera(index);
+    const UpdateOutcome outcome = *run.outcome(index);
     HistoryRecord entry;
     entry.time = QDateTime::currentDateTimeUtc();
     entry.camera = camera.id();
@@ -88,41 +220,44 @@ void UpdateStation::record(int index, const AttachedCamera &camera, const Update
     entry.location = camera.location;
     entry.from = camera.installedVersion;
     entry.to = camera.entry.version;
-    entry.sha256 = QString::fromLatin1(result.sha256.toHex());
-    entry.outcome = result.upToDate ? QStringLiteral("up-to-date") : QString::number(result.outcome);
-    entry.title = messageFor(camera, result).title;
-    entry.durationMs = result.durationMs;
-    entry.bytes = result.bytes;
+    entry.sha256 = QString::fromLatin1(outcome.sha256.toHex());
+    entry.outcome = outcomeName(outcome.end);
+    entry.title = messageFor(camera, outcome).title;
+    entry.durationMs = outcome.durationMs;
+    entry.bytes = outcome.bytes;
     entry.program = options.program;
     entry.workstation = QSysInfo::machineHostName();
     entry.user = userName();
-    const Pending<bool> previous = lastWrite, written;
-    lastWrite = written;
-    runInBackground([history = updateHistory, entry, previous, written, reply = mailbox.address(), told, this] {
-        previous.waitFor(historyWaitMs);
+    records << PendingRecord{&run, index, entry};
+    writeNextRecord();
+}
+
+// One record at a time, in the order the updates ended: a record is on the disk before
+// its update is told.
+void UpdateStation::writeNextRecord()
+{
+    if (writingRecord || records.isEmpty())
+        return;
+    writingRecord = true;
+    runInBackground([history = updateHistory, entry = records.first().record, reply = mailbox.address(), this] {
         QString why;
         const bool kept = history.append(entry, &why);
-        written.fulfil(kept);
-        reply.post([this, kept, why, told] {
+        reply.post([this, kept, why] {
             // The update itself went as it went: a history that cannot be kept is said
             // once, and nothing else.
             if (!kept && !historyFailureLogged)
-                qWarning().noquote() << "The history of updates cannot be kept:" << why;
+                qCWarning(historyLog).noquote() << "The history of updates cannot be kept:" << why;
             historyFailureLogged = historyFailureLogged || !kept;
-            told();
+            writingRecord = false;
+            const PendingRecord written = records.takeFirst();
+            if (written.run)
+                written.run->tell(written.index);
+            writeNextRecord();
         });
     });
 }
 
-void UpdateStation::tellInOrder()
+UpdateMessage UpdateStation::messageFor(const AttachedCamera &camera, const UpdateOutcome &outcome) const
 {
-    while (!inOrder.isEmpty() && recorded.contains(inOrder.first().index)) {
-        const Told next = inOrder.takeFirst();
-        emit updateFinishedInOrder(next.index, next.camera, next.result);
-    }
-}
-
-UpdateMessage UpdateStation::messageFor(const AttachedCamera &camera, const UpdateResult &result) const
-{
-    return updateMessage(camera.entry, result, options.source);
+    return updateMessage(camera.entry, outcome, options.source);
 }

@@ -2,9 +2,9 @@
 
 #include "detection/mounttable.h"
 #include "outside/durablefile.h"
+#include "outside/exclusivelock.h"
 #include "update/mediumread.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,40 +12,34 @@
 #include <QTemporaryFile>
 
 namespace {
-// Older than any write still running: a card image is written in well under this.
-constexpr qint64 leftoverAgeSecs = 10 * 60;
-
 // The card starts writing each stretch this long as soon as it is taken, so that the
 // flush at the end waits for the last stretch only, not for the whole image.
 constexpr qint64 writeBehindBytes = 8 * 1024 * 1024;
 
-// A card pulled during a write keeps its half-written temporary file, which nothing
-// could remove then. The next write to the card clears such leftovers; recent ones may
-// belong to another update of this camera that is still running, and stay. Only the
+// A card pulled, or one that hung, during a write keeps its half-written temporary
+// file, which nothing could remove then. The next write to the card clears them: it
+// holds the folder's lock, so no other write of this card is running. Only the
 // writer's own files go: regular files, not links, named as its temporary files are.
-void removeStaleLeftovers(const QString &destinationPath)
+void removeLeftovers(const QString &destinationPath)
 {
     const QFileInfo destination(destinationPath);
-    const QDateTime cutoff = QDateTime::currentDateTimeUtc().addSecs(-leftoverAgeSecs);
     const QFileInfoList leftovers = destination.absoluteDir().entryInfoList(
         {destination.fileName() + ".??????"}, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
-    for (const QFileInfo &leftover : leftovers) {
-        if (leftover.lastModified().toUTC() < cutoff)
-            QFile::remove(leftover.absoluteFilePath());
-    }
+    for (const QFileInfo &leftover : leftovers)
+        QFile::remove(leftover.absoluteFilePath());
 }
 
 // The destination with its folder as the file system resolves it, or an empty string
 // when that folder is a link or lies anywhere but in or below the card's root on the card's
 // own volume: a card is outside input, and a link on it could send the image, and the
 // clean-up of leftovers, into the workstation's own folders.
-QString destinationOnCard(const CardDestination &destination)
+QString destinationOnCard(const CardSpot &spot)
 {
-    const QFileInfo image(destination.imagePath);
+    const QFileInfo image(spot.imagePath);
     const QFileInfo folder(image.absolutePath());
-    if (destination.imagePath.isEmpty() || destination.cardRoot.isEmpty() || folder.isSymLink())
+    if (spot.imagePath.isEmpty() || spot.cardRoot.isEmpty() || folder.isSymLink())
         return QString();
-    const QString root = QFileInfo(destination.cardRoot).canonicalFilePath(), resolved = folder.canonicalFilePath();
+    const QString root = QFileInfo(spot.cardRoot).canonicalFilePath(), resolved = folder.canonicalFilePath();
     const bool below = resolved == root || resolved.startsWith(root.endsWith('/') ? root : root + '/');
     if (root.isEmpty() || resolved.isEmpty() || !below || QStorageInfo(resolved).rootPath() != QStorageInfo(root).rootPath())
         return QString();
@@ -71,43 +65,66 @@ struct CardImageWriter::Temporary
     bool kept = false;
 };
 
-bool isCardStillMounted(const CardDestination &destination)
+bool isCardStillMounted(const CardSpot &spot)
 {
-    return destination.volumeIdentity.isEmpty() || mountIdentityAt(destination.cardRoot) == destination.volumeIdentity;
+    return spot.volumeIdentity.isEmpty() || mountIdentityAt(spot.cardRoot) == spot.volumeIdentity;
 }
 
-CardImageWriter::CardImageWriter(const CardDestination &destination)
-    : destinationPath(destinationOnCard(destination)), destination(destination)
+CardImageWriter::CardImageWriter(const CardSpot &spot) : destinationPath(destinationOnCard(spot)), spot(spot)
 {
-    if (!isCardStillMounted(destination)) {
-        failure = QStringLiteral("another card is mounted where the camera was found");
+    if (!isCardStillMounted(spot)) {
+        fail(UpdateEnd::Unplugged, QStringLiteral("another card is mounted where the camera was found"));
         return;
     }
     if (destinationPath.isEmpty()) {
-        failure = QStringLiteral("the update folder is not on the card");
+        fail(UpdateEnd::NotWritable, QStringLiteral("the update folder is not on the card"));
         return;
     }
-    removeStaleLeftovers(destinationPath);
-    temporary = std::make_unique<Temporary>(destinationPath);
-    if (!temporary->file.open()) {
-        failure = "cannot create a file in the update folder: " + temporary->file.errorString();
-        return;
+    if (spot.folderIsCameras) {
+        ExclusiveLock::Attempt attempt;
+        folderLock = ExclusiveLock::ofFolder(QFileInfo(destinationPath).path(), &attempt);
+        if (attempt == ExclusiveLock::Attempt::Held) {
+            fail(UpdateEnd::Busy, QStringLiteral("another program is writing to the update folder"));
+            return;
+        }
+        removeLeftovers(destinationPath);
     }
-    // A temporary file is private to its owner; the image is not.
-    temporary->file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                   | QFileDevice::ReadOther);
+    createTemporary();
 }
 
 CardImageWriter::~CardImageWriter() = default;
 
+bool CardImageWriter::fail(UpdateEnd end, const QString &detail)
+{
+    if (!failed)
+        failure = {end, detail};
+    failed = true;
+    return false;
+}
+
+bool CardImageWriter::createTemporary()
+{
+    temporary.reset(); // an earlier temporary file goes first
+    written = startedToMedium = 0;
+    temporary = std::make_unique<Temporary>(destinationPath);
+    if (!temporary->file.open()) {
+        // A card whose lock switch was slid after it was found is read-only now.
+        const bool locked = QStorageInfo(spot.cardRoot).isReadOnly();
+        return fail(locked ? UpdateEnd::WriteProtected : UpdateEnd::NotWritable,
+                    "cannot create a file in the update folder: " + temporary->file.errorString());
+    }
+    // A temporary file is private to its owner; the image is not.
+    temporary->file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                   | QFileDevice::ReadOther);
+    return true;
+}
+
 bool CardImageWriter::take(const char *data, qint64 size)
 {
-    if (failed())
+    if (failed)
         return false;
-    if (temporary->file.write(data, size) != size) {
-        failure = "the card took fewer bytes than written: " + temporary->file.errorString();
-        return false;
-    }
+    if (temporary->file.write(data, size) != size)
+        return fail(UpdateEnd::NotWritable, "the card took fewer bytes than written: " + temporary->file.errorString());
     written += size;
     if (written - startedToMedium >= writeBehindBytes && temporary->file.flush()) {
         startWritingToMedium(temporary->file, startedToMedium, written - startedToMedium);
@@ -116,37 +133,42 @@ bool CardImageWriter::take(const char *data, qint64 size)
     return true;
 }
 
-CardWriteResult CardImageWriter::finish(const QByteArray &digest, const StopFlag &stop, const PhaseProgress &progress)
+bool CardImageWriter::restart()
 {
-    if (failed())
-        return {false, failure};
+    return !failed && createTemporary();
+}
+
+CardWriteResult CardImageWriter::finish(const QByteArray &digest, const StopFlag &stop, const ByteProgress &readBack)
+{
+    if (failed)
+        return failure;
     if (stop.isRaised())
-        return {false, QStringLiteral("stopped")};
-    if (progress)
-        progress(UpdatePhase::Writing, written, written);
+        return {UpdateEnd::Stopped, QStringLiteral("stopped before the flush")};
+    // A card pulled, or swapped for another, while it took the image: the card read
+    // back now would be another, or none.
+    if (!isCardStillMounted(spot))
+        return {UpdateEnd::Unplugged, QStringLiteral("the card went while it took the image")};
     if (!flushFileToMedium(temporary->file))
-        return {false, "cannot flush the image to the card: " + temporary->file.errorString()};
+        return {UpdateEnd::NotWritable, "cannot flush the image to the card: " + temporary->file.errorString()};
     const QString temporaryPath = temporary->file.fileName();
     temporary->file.close();
 
-    const FileDigest readBack = digestFromMedium(temporaryPath, stop, [&](qint64 done) {
-        if (progress)
-            progress(UpdatePhase::VerifyingCard, done, written);
-    });
-    if (!readBack.readable)
-        return {false, "cannot read the image back from the card: " + readBack.error};
-    if (readBack.size != written || readBack.digest != digest)
-        return {false, QStringLiteral("the card returned other bytes than were written")};
-
-    // A card that hung here may answer again long after the update was given up, and
-    // a card swapped meanwhile is another camera: either way, nothing goes live.
+    const FileDigest copy = digestFromMedium(temporaryPath, stop, readBack);
     if (stop.isRaised())
-        return {false, QStringLiteral("stopped")};
-    if (!isCardStillMounted(destination))
-        return {false, QStringLiteral("another card is mounted where the camera was found")};
+        return {UpdateEnd::Stopped, QStringLiteral("stopped before the image went live")};
+    if (!copy.readable)
+        return {UpdateEnd::NotWritable, "cannot read the image back from the card: " + copy.error};
+    if (copy.size != written || copy.digest != digest)
+        return {UpdateEnd::ReadBackMismatch, QStringLiteral("the card returned other bytes than were written")};
+
+    // A card that hung here may answer again long after the update was given up (and
+    // stopped), and a card swapped meanwhile is another camera: either way, nothing
+    // goes live.
+    if (!isCardStillMounted(spot))
+        return {UpdateEnd::Unplugged, QStringLiteral("another card is mounted where the camera was found")};
     if (!replaceFileAtomically(temporaryPath, destinationPath))
-        return {false, QStringLiteral("cannot rename the image into place")};
+        return {UpdateEnd::NotWritable, QStringLiteral("cannot rename the image into place")};
     temporary->kept = true;
     flushFolderToMedium(QFileInfo(destinationPath).absolutePath());
-    return {true, QString()};
+    return {UpdateEnd::Installed, QString()};
 }

@@ -4,9 +4,7 @@
 #include "outside/privatefolder.h"
 #include "update/checksum.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRandomGenerator>
@@ -32,19 +30,11 @@ std::unique_ptr<QLockFile> lockFor(const QString &path)
     lock->setStaleLockTime(0);
     return lock;
 }
-
 }
 
-std::unique_ptr<QLockFile> lockDownloadFile(const QString &path)
+void removeCacheLeftovers(const QString &cacheFolder, const QDateTime &partialCutoff)
 {
-    std::unique_ptr<QLockFile> lock = lockFor(path);
-    return lock->tryLock(0) ? std::move(lock) : nullptr;
-}
-
-namespace {
-void removeLeftovers(const QString &root)
-{
-    const QString runs = runsFolder(root);
+    const QString runs = runsFolder(cacheFolder);
     const QStringList folders =
         QDir(runs).entryList({QStringLiteral("run-*")}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
     for (const QString &name : folders) {
@@ -55,16 +45,66 @@ void removeLeftovers(const QString &root)
             lock->unlock();
         }
     }
-    const QDateTime cutoff = QDateTime::currentDateTimeUtc().addSecs(-partialKeptSecs);
-    const QFileInfoList partials = QDir(partialFolder(root)).entryInfoList({QStringLiteral("*.part")}, QDir::Files);
+    const QFileInfoList partials =
+        QDir(partialFolder(cacheFolder)).entryInfoList({QStringLiteral("*.part")}, QDir::Files);
     for (const QFileInfo &partial : partials) {
         const std::unique_ptr<QLockFile> lock = lockFor(partial.absoluteFilePath());
-        if (partial.lastModified().toUTC() < cutoff && lock->tryLock(0)) {
+        if (partial.lastModified().toUTC() < partialCutoff && lock->tryLock(0)) {
             QFile::remove(partial.absoluteFilePath());
             lock->unlock();
         }
     }
 }
+
+CacheDownload::CacheDownload(QString partialPath, QString keptPath)
+    : partialPath(std::move(partialPath)), keptPath(std::move(keptPath))
+{
+}
+
+CacheDownload::~CacheDownload() = default;
+
+bool CacheDownload::open()
+{
+    if (!lock) {
+        lock = lockFor(partialPath);
+        if (!lock->tryLock(0)) {
+            lock.reset();
+            return false;
+        }
+    }
+    if (partial.isOpen())
+        return true;
+    partial.setFileName(partialPath);
+    return partial.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+}
+
+qint64 CacheDownload::resumableBytes()
+{
+    return partial.isOpen() ? partial.size() : 0;
+}
+
+bool CacheDownload::startOver()
+{
+    return partial.isOpen() && partial.resize(0) && partial.seek(0);
+}
+
+void CacheDownload::discard()
+{
+    if (partial.isOpen())
+        partial.remove();
+}
+
+QString CacheDownload::commit()
+{
+    partial.close();
+    if (!keptPath.isEmpty()) {
+        // An older file under the name goes first (a rotten copy the run forgot).
+        QFile::remove(keptPath);
+        if (QFile::rename(partialPath, keptPath))
+            return keptPath;
+    }
+    QFile::remove(partialPath);
+    return QString();
 }
 
 FirmwareCache::FirmwareCache(const QString &folder)
@@ -74,7 +114,9 @@ FirmwareCache::FirmwareCache(const QString &folder)
         root.clear();
         return;
     }
-    runInBackground([root = root] { removeLeftovers(root); });
+    runInBackground([root = root, cutoff = QDateTime::currentDateTimeUtc().addSecs(-partialKeptSecs)] {
+        removeCacheLeftovers(root, cutoff);
+    });
 }
 
 FirmwareCache::~FirmwareCache()
@@ -95,19 +137,18 @@ QString FirmwareCache::imageFor(const QString &link, const QString &checksum) co
     return images.value(keyFor(link, checksum));
 }
 
-QString FirmwareCache::partialPathFor(const QString &checksum) const
+std::unique_ptr<CacheDownload> FirmwareCache::download(const QString &checksum)
 {
     const QString name = normalisedChecksum(checksum);
     if (root.isEmpty() || name.isEmpty())
-        return QString();
-    return partialFolder(root) + '/' + name + QStringLiteral(".part");
+        return nullptr;
+    const QString run = runFolderPath();
+    return std::unique_ptr<CacheDownload>(
+        new CacheDownload(partialFolder(root) + '/' + name + QStringLiteral(".part"), run.isEmpty() ? run : run + '/' + name));
 }
 
-QString FirmwareCache::verifiedPathFor(const QString &checksum)
+QString FirmwareCache::runFolderPath()
 {
-    const QString name = normalisedChecksum(checksum);
-    if (root.isEmpty() || name.isEmpty())
-        return QString();
     // Made on first use, so that a run that updates nothing leaves nothing behind. The
     // lock comes first: a folder without a held lock is another run's to remove.
     for (int attempt = 0; runFolder.isEmpty() && attempt < 8; ++attempt) {
@@ -120,19 +161,19 @@ QString FirmwareCache::verifiedPathFor(const QString &checksum)
         runFolder = run;
         runLock = std::move(candidate);
     }
-    return runFolder.isEmpty() ? QString() : runFolder + '/' + name;
+    return runFolder;
 }
 
-void FirmwareCache::keep(const QString &link, const QString &checksum, const QString &path)
+void FirmwareCache::remember(const QString &link, const QString &checksum, const QString &path)
 {
     const Key key = keyFor(link, checksum);
-    if (!key.second.isEmpty() && !path.isEmpty())
+    if (key.second.isEmpty())
+        return;
+    if (!path.isEmpty()) {
         images.insert(key, path);
-}
-
-void FirmwareCache::forget(const QString &link, const QString &checksum)
-{
-    const QString path = images.take(keyFor(link, checksum));
-    if (!path.isEmpty())
-        QFile::remove(path);
+        return;
+    }
+    const QString rotten = images.take(key);
+    if (!rotten.isEmpty())
+        QFile::remove(rotten);
 }

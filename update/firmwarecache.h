@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QFile>
 #include <QHash>
 #include <QPair>
 #include <QString>
@@ -8,9 +10,40 @@
 
 class QLockFile;
 
-// Holds the lock of a download file while one process writes it; null when another
-// live process holds it.
-std::unique_ptr<QLockFile> lockDownloadFile(const QString &path);
+// A download of one image into the cache, owned by the thread that downloads: the lock
+// that keeps other programs off the file, and the partial file itself. A download that
+// broke off stays, for the next try to continue; one that hashed wrong is discarded;
+// one that hashed right is committed and becomes the run's copy of the image.
+class CacheDownload
+{
+public:
+    ~CacheDownload();
+    CacheDownload(const CacheDownload &) = delete;
+    CacheDownload &operator=(const CacheDownload &) = delete;
+
+    // Takes the lock and opens the file (again, after a discard); false when another
+    // live program downloads the same image, or the cache cannot keep it (then the image
+    // passes through memory).
+    bool open();
+    QString path() const { return partialPath; }
+    // What an earlier try left, to continue from.
+    qint64 resumableBytes();
+    QFile &file() { return partial; }
+    // Empties the file: the image starts over from its first byte.
+    bool startOver();
+    // The bytes are no image of ours.
+    void discard();
+    // The bytes hashed right: the file becomes the run's copy. Its path, or empty
+    // when it could not be moved (the file is then discarded).
+    QString commit();
+
+private:
+    friend class FirmwareCache;
+    CacheDownload(QString partialPath, QString keptPath);
+    const QString partialPath, keptPath;
+    std::unique_ptr<QLockFile> lock;
+    QFile partial;
+};
 
 // Firmware images on this workstation, in the user's own cache folder:
 //
@@ -19,10 +52,11 @@ std::unique_ptr<QLockFile> lockDownloadFile(const QString &path);
 //                              goes at the end of the run
 //   partial/<CHECKSUM>.part    a download that broke off, continued by the next try
 //
-// A run holds a lock beside its folder while it lives. A run ended by a signal, a
-// logout or a crash cannot remove its folder: every run removes, at its start and in
-// the background, the folders whose lock no live process holds (never those of an
-// updater still running), and partial downloads untouched for a month.
+// A run holds a lock beside its folder while it lives; the lock goes stale only with
+// its process, never with age (a long update is no sign of a dead run). A run ended by
+// a signal, a logout or a crash cannot remove its folder: every run removes, at its
+// start and in the background, the folders whose lock no live process holds, and
+// partial downloads untouched for a month.
 //
 // A kept file can still rot on disk, so whoever takes one hashes it again as it reads
 // it. Without a cache folder of the user's own (one another user made, or a full
@@ -36,25 +70,30 @@ public:
     FirmwareCache(const FirmwareCache &) = delete;
     FirmwareCache &operator=(const FirmwareCache &) = delete;
 
+    // The cache's folder, or empty when it has none.
+    QString folder() const { return root; }
+
     // The verified image kept for the link and checksum in this run, or empty.
     QString imageFor(const QString &link, const QString &checksum) const;
-    // Where a download of the checksum goes, to be continued if it breaks off; empty
-    // when the cache cannot keep one (no cache folder, or no valid checksum).
-    QString partialPathFor(const QString &checksum) const;
-    // Where this run keeps the verified image of the checksum; empty when it cannot.
-    QString verifiedPathFor(const QString &checksum);
-
-    // The image at path, verified for the link and checksum, serves this run's later updates.
-    void keep(const QString &link, const QString &checksum, const QString &path);
-    // Forgets (and deletes) an image that no longer hashes right.
-    void forget(const QString &link, const QString &checksum);
+    // A download of the checksum's image into the cache, to be opened in the thread that
+    // downloads; null when the cache can keep none (no folder, or no valid checksum).
+    std::unique_ptr<CacheDownload> download(const QString &checksum);
+    // The image at path (committed, or read from the cache), verified for the link and
+    // checksum, serves this run's later updates; an empty path forgets (and deletes) the
+    // one kept, which no longer hashes right.
+    void remember(const QString &link, const QString &checksum, const QString &path);
 
 private:
     using Key = QPair<QString, QString>;
     static Key keyFor(const QString &link, const QString &checksum);
+    QString runFolderPath();
 
     QString root;      // the user's cache folder, or empty
     QString runFolder; // made on first use
     std::unique_ptr<QLockFile> runLock;
     QHash<Key, QString> images;
 };
+
+// What a run ended by a signal or a crash left in the cache: run folders whose lock no
+// live process holds, and partial downloads last touched before partialCutoff.
+void removeCacheLeftovers(const QString &cacheFolder, const QDateTime &partialCutoff);

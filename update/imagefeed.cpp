@@ -25,6 +25,7 @@ struct Chunk
 struct ImageFeed::Reader::Slot
 {
     bool left = false;
+    bool backingUnreadable = false; // this reader could not read what the backing file holds
     qint64 offset = 0;
     int generation = 0;
     std::unique_ptr<QFile> file; // the backing file, opened when first needed
@@ -32,7 +33,6 @@ struct ImageFeed::Reader::Slot
 
 struct ImageFeed::State
 {
-    enum class End { Running, Verified, Failed };
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -44,7 +44,8 @@ struct ImageFeed::State
     QString backingPath;
     bool backingGood = false; // what is appended still goes to the backing file
     int generation = 0;
-    End end = End::Running;
+    bool ended = false;
+    FeedEnd end;
     std::vector<std::shared_ptr<Reader::Slot>> readers;
     Clock::time_point lastData = Clock::now();
 
@@ -101,16 +102,12 @@ void ImageFeed::useBackingFile(const QString &path)
     state->fileBytes = state->backingGood ? state->head : 0;
 }
 
-bool ImageFeed::moveBackingFile(const QString &path)
+void ImageFeed::relocateBackingFile(const std::function<QString()> &move)
 {
-    // An older file under the new name goes first, outside the lock: freeing a large
-    // file takes the file system a while, and readers (and their progress) must not wait.
-    QFile::remove(path);
     const std::lock_guard<std::mutex> lock(state->mutex);
-    if (state->backingPath.isEmpty() || !QFile::rename(state->backingPath, path))
-        return false;
-    state->backingPath = path;
-    return true;
+    const QString path = move();
+    if (!path.isEmpty())
+        state->backingPath = path;
 }
 
 void ImageFeed::setTotal(qint64 bytes)
@@ -138,10 +135,11 @@ bool ImageFeed::append(const QByteArray &piece, bool inBackingFile, const StopFl
     return true;
 }
 
-void ImageFeed::finish(bool verified)
+void ImageFeed::finish(const FeedEnd &end)
 {
     const std::lock_guard<std::mutex> lock(state->mutex);
-    state->end = verified ? State::End::Verified : State::End::Failed;
+    state->ended = true;
+    state->end = end;
     state->changed.notify_all();
 }
 
@@ -153,7 +151,8 @@ void ImageFeed::restart()
     state->head = state->fileBytes = 0;
     state->backingGood = false;
     state->backingPath.clear();
-    state->end = State::End::Running;
+    state->ended = false;
+    state->end = FeedEnd();
     state->lastData = Clock::now();
     state->changed.notify_all();
 }
@@ -222,8 +221,10 @@ ImageFeed::Reader::Read ImageFeed::Reader::read(char *into, qint64 max, const St
             // so that a move of the file cannot come in between.
             if (!slot->file) {
                 slot->file = std::make_unique<QFile>(state->backingPath);
-                if (!slot->file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+                if (!slot->file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+                    slot->backingUnreadable = true;
                     return {Status::Failed};
+                }
             }
             const int generation = state->generation;
             const qint64 offset = slot->offset, count = std::min(max, state->fileBytes - offset);
@@ -232,15 +233,17 @@ ImageFeed::Reader::Read ImageFeed::Reader::read(char *into, qint64 max, const St
             lock.lock();
             if (generation != state->generation)
                 continue;
-            if (got <= 0)
+            if (got <= 0) {
+                slot->backingUnreadable = true;
                 return {Status::Failed};
+            }
             slot->offset += got;
             state->dropSpentChunks();
             state->changed.notify_all();
             return {Status::Data, got};
         }
-        if (state->end != State::End::Running)
-            return {state->end == State::End::Verified ? Status::End : Status::Failed};
+        if (state->ended)
+            return {state->end.verified ? Status::End : Status::Failed};
         if (Clock::now() >= giveUp)
             return {Status::Waiting};
         state->changed.wait_for(lock, waitSlice);
@@ -252,6 +255,14 @@ ImageFeed::Reader::Arrival ImageFeed::Reader::arrival() const
     const std::lock_guard<std::mutex> lock(state->mutex);
     const qint64 silentMs =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - state->lastData).count();
-    return {state->head, state->total, silentMs, state->end != State::End::Running};
+    return {state->head, state->total, silentMs, state->ended};
+}
+
+FeedEnd ImageFeed::Reader::end() const
+{
+    const std::lock_guard<std::mutex> lock(state->mutex);
+    if (slot->backingUnreadable)
+        return {false, UpdateEnd::WorkstationFull, QStringLiteral("cannot read the workstation's copy of the image"), {}};
+    return state->end;
 }
 

@@ -1,11 +1,22 @@
 #pragma once
 
 #include "outside/stopflag.h"
+#include "update/updateoutcome.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
+
+// How an image's arrival ended: every byte in and the catalogue's, or not, and why.
+struct FeedEnd
+{
+    bool verified = false;
+    UpdateEnd failure = UpdateEnd::SourceFailed; // when not verified
+    QString detail;                              // for the log
+    QByteArray digest;                           // of what came, when it all came
+};
 
 // One image as it arrives, for every camera that takes it. One producer appends the
 // bytes (downloaded, or read from a file) and ends the feed; each reader, in a thread
@@ -32,17 +43,18 @@ public:
     // The file that holds what is appended from now on; empty: none. Bytes already in it
     // (a resumed download, a file read as it is) count as kept there.
     void useBackingFile(const QString &path);
-    // Renames the backing file (the finished download becomes the cache's image), so
-    // that no reader looks for it under its old name in between. False when it cannot.
-    bool moveBackingFile(const QString &path);
+    // Runs `move` (which puts the backing file elsewhere and returns where, or an empty
+    // string when it could not) while no reader opens the file, so that none looks for
+    // it under its old name in between.
+    void relocateBackingFile(const std::function<QString()> &move);
     // The announced size of the whole image, -1 when not known.
     void setTotal(qint64 bytes);
     // Appends the next piece; inBackingFile says whether the backing file holds it. Waits
     // while a reader that only memory can serve lags a whole window behind. False when
     // every reader has left, or on stop: there is no point in going on.
     bool append(const QByteArray &piece, bool inBackingFile, const StopFlag &stop);
-    // The end: every byte is in, and the image is the catalogue's (verified) or not.
-    void finish(bool verified);
+    // The end: every byte is in and the image is the catalogue's, or not and why.
+    void finish(const FeedEnd &end);
     // What was appended is void (a resumed download did not hash right): readers start
     // over from the first byte, which is appended anew.
     void restart();
@@ -68,7 +80,7 @@ public:
     {
         Data,    // `bytes` bytes were copied
         End,     // every byte was read, and the image is the catalogue's
-        Failed,  // the producer failed, or the image is not the catalogue's
+        Failed,  // the producer failed, or the image is not the catalogue's: see end()
         Restart, // start over: what was read so far is void
         Stopped, // the reader's own stop
         Waiting, // nothing came for a while: a reader may look after its camera
@@ -81,6 +93,8 @@ public:
     // Waits for the next bytes, the end, a failure, a restart or the stop, and returns
     // Waiting when none came within waitMs.
     Read read(char *into, qint64 max, const StopFlag &stop, int waitMs = 500);
+    // How the arrival ended, once read() has said End or Failed.
+    FeedEnd end() const;
 
     // How far the producer has come, for progress: bytes in, the whole size (-1 when
     // unknown), and how long nothing has come in.

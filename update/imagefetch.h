@@ -1,13 +1,15 @@
 #pragma once
 
 #include "catalogue/firmwaresource.h"
-#include "outside/stopflag.h"
 #include "outside/httpsget.h"
+#include "outside/stopflag.h"
 #include "update/imagefeed.h"
-#include "update/updateresult.h"
 
-#include <QByteArray>
 #include <QString>
+
+#include <memory>
+
+class CacheDownload;
 
 // What one fetch is to bring into a feed, and from where.
 struct FetchOrder
@@ -15,19 +17,15 @@ struct FetchOrder
     QString checksum;    // the catalogue's
     QString cachedImage; // a copy this run verified before: tried first, and hashed again
     ImageOrigin origin;  // the server's address, or the source folder's file
-    QString partialPath; // where a download goes, and is continued from; empty: memory only
-    QString keptPath;    // where a verified download is kept for the run; empty: not kept
+    // Where a download goes, and is continued from; null: through memory only.
+    std::shared_ptr<CacheDownload> download;
     DownloadLimits limits;
 };
 
-struct FetchResult
+struct FetchEnd
 {
-    enum class End { Verified, Failed, ChecksumMismatch, Stopped };
-    End end = End::Failed;
-    FailureCause cause = FailureCause::None;
-    QString logLine;        // what the debug log says about a failure
-    QByteArray digest;      // of what came
-    QString keptImage;      // the verified copy the cache now holds, if any
+    FeedEnd feed;           // as the feed's readers are told it
+    QString keptImage;      // the verified copy the cache holds now, if any
     bool cachedImageRotten = false;
 };
 
@@ -39,4 +37,4 @@ struct FetchResult
 //
 // Blocks; meant for a background thread. Ends early on stop, or when every reader of
 // the feed has left.
-FetchResult fetchImage(const FetchOrder &order, ImageFeed &feed, const StopFlag &stop);
+FetchEnd fetchImage(const FetchOrder &order, ImageFeed &feed, const StopFlag &stop);

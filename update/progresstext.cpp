@@ -20,14 +20,16 @@ QString phaseText(UpdatePhase phase)
     switch (phase) {
     case UpdatePhase::Downloading:
         return tr("Downloading the firmware");
-    case UpdatePhase::Verifying:
-        return tr("Verifying the firmware");
     case UpdatePhase::Writing:
         return tr("Writing the firmware");
     case UpdatePhase::VerifyingCard:
         return tr("Verifying the card");
     case UpdatePhase::Pushing:
         return tr("Pushing the firmware to the camera");
+    case UpdatePhase::Saving:
+        return tr("Saving the firmware in the folder");
+    case UpdatePhase::VerifyingCopy:
+        return tr("Verifying the saved copy");
     }
     return QString();
 }
@@ -47,25 +49,23 @@ QString sizeText(qint64 bytes)
 }
 }
 
-QString progressStepText(const TransferState &state)
+QString progressStepText(const UpdateProgress &progress, double bytesPerSecond, qint64 elapsedMs, qint64 giveUpMs)
 {
-    if (state.cameraGone)
-        return tr("The camera was unplugged: the update stops.");
-    QString text = phaseText(state.phase) + QLatin1Char('\n');
-    if (state.phase == UpdatePhase::Downloading && state.silentMs >= stallNoticeMs)
+    QString text = phaseText(progress.phase) + QLatin1Char('\n');
+    if (progress.phase == UpdatePhase::Downloading && progress.silentMs >= stallNoticeMs)
         return text + tr("No data for %1: the download gives up in %2")
-                          .arg(durationText(state.silentMs), durationText(state.giveUpMs - state.silentMs));
-    if (state.total < 0 && state.done <= 0)
-        return text + tr("%1 elapsed").arg(durationText(state.elapsedMs));
-    if (state.total < 0)
-        text += sizeText(state.done);
+                          .arg(durationText(progress.silentMs), durationText(giveUpMs - progress.silentMs));
+    if (progress.total < 0 && progress.done <= 0)
+        return text + tr("%1 elapsed").arg(durationText(elapsedMs));
+    if (progress.total < 0)
+        text += sizeText(progress.done);
     else
-        text += tr("%1 of %2").arg(sizeText(state.done), sizeText(state.total));
-    if (state.bytesPerSecond <= 0)
+        text += tr("%1 of %2").arg(sizeText(progress.done), sizeText(progress.total));
+    if (bytesPerSecond <= 0)
         return text;
-    text += tr(" at %1/s").arg(sizeText(qint64(state.bytesPerSecond)));
-    if (state.total >= state.done)
-        text += tr(", %1 left").arg(durationText(qint64(std::ceil((state.total - state.done) * 1000.0 / state.bytesPerSecond))));
+    text += tr(" at %1/s").arg(sizeText(qint64(bytesPerSecond)));
+    if (progress.total >= progress.done)
+        text += tr(", %1 left").arg(durationText(qint64(std::ceil((progress.total - progress.done) * 1000.0 / bytesPerSecond))));
     return text;
 }
 

@@ -1,25 +1,15 @@
 #pragma once
 
-#include "update/updatephase.h"
+#include "update/updateprogress.h"
 
 #include <QString>
 #include <QVector>
 
-// What the progress window knows of the running step, in numbers.
-struct TransferState
-{
-    UpdatePhase phase = UpdatePhase::Downloading;
-    qint64 done = 0;
-    qint64 total = -1;          // -1: size unknown
-    double bytesPerSecond = 0;  // smoothed; 0 until there is a measure
-    qint64 elapsedMs = 0;       // since the step began
-    qint64 silentMs = 0;        // since the last byte moved
-    qint64 giveUpMs = 0;        // silence after which the download ends
-    bool cameraGone = false;
-};
-
-// The step, how far it is, how fast, how long to go, or that it is stalled.
-QString progressStepText(const TransferState &state);
+// The step, how far it is, how fast and how long to go, or that the image has not come
+// in and when the download gives up: two lines, the step and the rest.
+// bytesPerSecond: 0 until there is a measure; elapsedMs: since the step began;
+// giveUpMs: the silence after which a download ends.
+QString progressStepText(const UpdateProgress &progress, double bytesPerSecond, qint64 elapsedMs, qint64 giveUpMs);
 
 // Bytes per second over the last few seconds of samples, so that the speed and the
 // time left do not jump with every chunk the network hands over.

@@ -1,18 +1,22 @@
 #include "update/updatejob.h"
 
-#include "update/chunkedread.h"
+#include "update/imagewrite.h"
 
 namespace {
 // How often the job looks at its write, and how long a stopped write may take to end.
 constexpr int watchEveryMs = 250;
 constexpr int stopGraceMs = 2000;
+// A download gives up on a silent server by itself, and says why; this is for an
+// image that cannot even do that (a source folder on a volume that stopped answering).
+constexpr int silentSourceGraceMs = 5000;
 }
 
-UpdateJob::UpdateJob(const CameraWrite &write, std::unique_ptr<ImageFeed::Reader> reader, int giveUpMs)
-    : write(write), reader(std::move(reader)), giveUpMs(giveUpMs)
+UpdateJob::UpdateJob(std::unique_ptr<ImageDestination> destination, std::unique_ptr<ImageFeed::Reader> reader,
+                     QByteArray digest, int giveUpMs)
+    : destination(std::move(destination)), reader(std::move(reader)), digest(std::move(digest)), giveUpMs(giveUpMs)
 {
-    watch.setInterval(watchEveryMs);
-    connect(&watch, &QTimer::timeout, this, &UpdateJob::checkStall);
+    watchTimer.setInterval(watchEveryMs);
+    connect(&watchTimer, &QTimer::timeout, this, &UpdateJob::watch);
 }
 
 UpdateJob::~UpdateJob()
@@ -24,119 +28,67 @@ UpdateJob::~UpdateJob()
 void UpdateJob::start()
 {
     sinceStarted.start();
-    sinceProgress.start();
-    watch.start();
-    const ReplyAddress reply = mailbox.address();
+    sinceReport.start();
+    watchTimer.start();
     // `this` is only used in what is posted back, which runs while the job lives.
-    runInBackground([write = write, reader = reader, stop = stopFlag, reply, this] {
-        const PhaseProgress progress = [reply, this](UpdatePhase phase, qint64 done, qint64 total) {
-            reply.post([this, phase, done, total] { takeReport({phase, done, total}); });
+    runInBackground([destination = destination, reader = reader, digest = digest, stop = stopFlag,
+                     reply = mailbox.address(), this] {
+        const ProgressReport report = [reply, this](const UpdateProgress &progress) {
+            reply.post([this, progress] { takeProgress(progress); });
         };
-        const CameraWriteResult result = writeToCamera(write, *reader, stop, progress);
-        reply.post([this, result] { takeWrite(result); });
+        const UpdateOutcome outcome = writeImage(*destination, *reader, digest, stop, report);
+        reply.post([this, outcome] { finish(outcome); });
     });
 }
 
-void UpdateJob::takeFetchEnd(const FetchResult &ended)
+void UpdateJob::stop(UpdateEnd why, const QString &detail)
 {
-    fetch = ended;
-    switch (ended.end) {
-    case FetchResult::End::Verified:
-        break;
-    case FetchResult::End::Failed:
-        finish(InstallOutcome::DownloadFailed, ended.cause);
-        break;
-    case FetchResult::End::ChecksumMismatch:
-        finish(InstallOutcome::ChecksumMismatch, ended.cause);
-        break;
-    case FetchResult::End::Stopped:
-        finish(InstallOutcome::NotWritable, stopCause == FailureCause::None ? FailureCause::Stopped : stopCause);
-        break;
-    }
-}
-
-void UpdateJob::stop(FailureCause cause)
-{
-    if (done || stopFlag.isRaised())
+    if (done || stopping)
         return;
-    stopCause = cause;
+    stopping = true;
+    stoppedWith = {why, detail, {}, 0, 0};
     stopFlag.raise();
     // A write that hangs on a card does not see the stop; the job ends all the same.
-    QTimer::singleShot(stopGraceMs, this, [this] { finish(InstallOutcome::NotWritable, stopCause); });
+    QTimer::singleShot(stopGraceMs, this, [this] { finish(stoppedWith); });
 }
 
-void UpdateJob::takeReport(const Report &report)
+void UpdateJob::takeProgress(const UpdateProgress &progress)
 {
-    if (report.phase != last.phase || report.done != last.done)
-        sinceProgress.start();
-    last.phase = report.phase;
-    last.done = report.done;
-    last.total = report.total;
-    last.silentMs = 0;
+    sinceReport.start();
+    last = progress;
     if (!done)
-        emit progressed(last);
+        emit progressed(progress);
 }
 
-void UpdateJob::takeWrite(const CameraWriteResult &result)
+void UpdateJob::watch()
 {
-    written = result;
-    switch (result.end) {
-    case CameraWriteResult::End::Placed:
-        finish(InstallOutcome::Installed, FailureCause::None);
-        break;
-    case CameraWriteResult::End::FeedFailed:
-        // The fetch's own end says why; it comes on its own.
-        if (fetch)
-            takeFetchEnd(*fetch);
-        break;
-    case CameraWriteResult::End::NotWritable:
-        finish(InstallOutcome::NotWritable, FailureCause::None);
-        break;
-    case CameraWriteResult::End::StagingFailed:
-        finish(InstallOutcome::DownloadFailed, FailureCause::Workstation);
-        break;
-    case CameraWriteResult::End::PushNotConfirmed:
-        finish(InstallOutcome::PushNotConfirmed, FailureCause::None);
-        break;
-    case CameraWriteResult::End::Stopped:
-        finish(InstallOutcome::NotWritable, stopCause == FailureCause::None ? FailureCause::Stopped : stopCause);
-        break;
-    case CameraWriteResult::End::CameraGone:
-        finish(InstallOutcome::NotWritable, FailureCause::CameraGone);
-        break;
-    }
-}
-
-void UpdateJob::checkStall()
-{
-    if (done)
+    if (done || stopping)
         return;
-    const ImageFeed::Reader::Arrival arrival = reader->arrival();
-    const bool waitingForImage = !arrival.ended && arrival.received < last.done + chunkBytes;
-    if (waitingForImage && last.phase == UpdatePhase::Downloading) {
-        last.silentMs = sinceProgress.elapsed();
-        emit progressed(last);
+    if (last.phase == UpdatePhase::Downloading && last.silentMs >= giveUpMs + silentSourceGraceMs) {
+        stop(UpdateEnd::SourceFailed, QStringLiteral("the image has not come in for %1 ms").arg(last.silentMs));
         return;
     }
-    // A push has a time limit of its own.
-    if (last.phase != UpdatePhase::Pushing && sinceProgress.hasExpired(giveUpMs))
-        stop(FailureCause::None);
+    // A card that takes nothing sends no report at all; a push has a time limit of its own.
+    if (last.phase != UpdatePhase::Pushing && sinceReport.hasExpired(giveUpMs))
+        stop(UpdateEnd::NotWritable, QStringLiteral("the camera took nothing for %1 ms").arg(giveUpMs));
 }
 
-void UpdateJob::finish(int outcome, FailureCause cause)
+void UpdateJob::finish(UpdateOutcome outcome)
 {
     if (done)
         return;
     done = true;
-    watch.stop();
+    watchTimer.stop();
     stopFlag.raise();
     reader->leave();
-    UpdateResult result;
-    result.outcome = outcome;
-    result.cause = outcome == InstallOutcome::Installed ? FailureCause::None : cause;
-    result.bytes = written ? written->bytes : last.done;
-    // A placed image is the catalogue's; a wrong one is told by its own digest.
-    result.sha256 = outcome == InstallOutcome::Installed ? write.digest : fetch ? fetch->digest : QByteArray();
-    result.durationMs = sinceStarted.elapsed();
-    emit finished(result);
+    // A stop ends as it was asked for, whatever the write made of it on its way out; an
+    // image that went live before the stop was seen is the camera's all the same.
+    if (stopping && outcome.end != UpdateEnd::Installed) {
+        outcome.end = stoppedWith.end;
+        outcome.detail = stoppedWith.detail;
+    }
+    if (outcome.bytes == 0)
+        outcome.bytes = last.done;
+    outcome.durationMs = sinceStarted.elapsed();
+    emit finished(outcome);
 }

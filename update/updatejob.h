@@ -2,77 +2,56 @@
 
 #include "outside/background.h"
 #include "outside/stopflag.h"
-#include "update/camerawrite.h"
+#include "update/imagedestination.h"
 #include "update/imagefeed.h"
-#include "update/imagefetch.h"
-#include "update/updatephase.h"
-#include "update/updateresult.h"
+#include "update/updateoutcome.h"
+#include "update/updateprogress.h"
 
 #include <QElapsedTimer>
-#include <QMetaType>
 #include <QObject>
 #include <QTimer>
 
 #include <memory>
 
-// How far one camera's update has come.
-struct JobProgress
-{
-    UpdatePhase phase = UpdatePhase::Downloading;
-    qint64 done = 0;     // bytes the camera has taken, or of the step
-    qint64 total = -1;   // -1: not known
-    qint64 silentMs = 0; // how long the image has not come in while this camera waits for it
-};
-Q_DECLARE_METATYPE(JobProgress)
-
-// One camera's update: its write runs in the background from the moment it starts,
-// and it ends once, with the outcome the window and the command line report. The image
-// comes from a fetch that may serve other cameras too; whoever runs the fetch tells
-// the job how it ended.
+// One update: the image a reader brings, written to one destination in the background
+// from the moment it starts. It reports progress and ends once, with its outcome.
 //
-// It can be stopped, and it gives up on its own on a camera that has taken nothing for
-// as long as a silent server is waited for. Either way it ends within a few seconds,
-// even when the write hangs on a card: the write's thread is then left behind, and the
-// card keeps its old image.
+// It can be stopped, and it gives up on its own on an image that has not come in for
+// as long as a silent server is waited for, and on a camera that has taken nothing for
+// as long. Either way it ends within a few seconds, even when the write hangs on a
+// card: the write's thread is then left behind (see outside/background.h), it puts
+// nothing in place, and the card keeps its old image.
 class UpdateJob : public QObject
 {
     Q_OBJECT
 public:
-    UpdateJob(const CameraWrite &write, std::unique_ptr<ImageFeed::Reader> reader, int giveUpMs);
+    UpdateJob(std::unique_ptr<ImageDestination> destination, std::unique_ptr<ImageFeed::Reader> reader,
+              QByteArray digest, int giveUpMs);
     ~UpdateJob() override;
 
     void start();
-    void takeFetchEnd(const FetchResult &fetch);
-    // The technician stopped it, the program is closing, or the camera went.
-    void stop(FailureCause cause);
-
+    // The technician stopped it, the program is closing (Stopped), or the camera went
+    // (Unplugged).
+    void stop(UpdateEnd why = UpdateEnd::Stopped, const QString &detail = QStringLiteral("stopped"));
 
 signals:
-    void progressed(const JobProgress &progress);
-    void finished(const UpdateResult &result);
+    void progressed(const UpdateProgress &progress);
+    void finished(const UpdateOutcome &outcome);
 
 private:
-    struct Report
-    {
-        UpdatePhase phase;
-        qint64 done;
-        qint64 total;
-    };
-    void takeReport(const Report &report);
-    void takeWrite(const CameraWriteResult &result);
-    void checkStall();
-    void finish(int outcome, FailureCause cause);
+    void takeProgress(const UpdateProgress &progress);
+    void watch();
+    void finish(UpdateOutcome outcome);
 
-    const CameraWrite write;
+    std::shared_ptr<ImageDestination> destination;
     std::shared_ptr<ImageFeed::Reader> reader;
+    const QByteArray digest;
     const int giveUpMs;
     StopFlag stopFlag;
-    FailureCause stopCause = FailureCause::None;
-    std::optional<FetchResult> fetch;
-    std::optional<CameraWriteResult> written;
-    bool done = false;
-    JobProgress last;
-    QElapsedTimer sinceStarted, sinceProgress, sinceReport;
-    QTimer watch;
+    UpdateOutcome stoppedWith;
+    bool stopping = false, done = false;
+    UpdateProgress last;
+    QElapsedTimer sinceStarted, sinceReport;
+    QTimer watchTimer;
     Mailbox mailbox{this};
 };

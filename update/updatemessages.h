@@ -2,21 +2,31 @@
 
 #include "catalogue/catalogueentry.h"
 #include "catalogue/firmwaresource.h"
-#include "update/updateresult.h"
+#include "update/updateoutcome.h"
 
 #include <QString>
 
+#include <optional>
+
 // What the technician is told about one camera's update: the message box's kind,
-// title and text. The window shows it in a box; the command line prints it.
+// title and text, and the same in a few words for a row, a summary line or the history.
 struct UpdateMessage
 {
     bool critical = false;
     QString title;
     QString text;
-    QString brief; // the same in a few words, for a row or a log line
+    QString brief;
 };
 
-// The one place that turns an update's result into its message. The title and text
-// name the entry's model, and a failure to get the image names the source it came
-// from (the server's address, or the folder).
-UpdateMessage updateMessage(const CatalogueEntry &entry, const UpdateResult &result, const FirmwareSource &source);
+// The one place that turns how an update ended into words. The title and text name the
+// entry's model; a failure to get the image names the source it came from (the
+// server's address, or the folder).
+UpdateMessage updateMessage(const CatalogueEntry &entry, const UpdateOutcome &outcome, const FirmwareSource &source);
+
+// The number the message table gives an ending (0 success, -1 to -5 failures), or none
+// for what has no number: up to date, stopped, unplugged, busy.
+std::optional<int> outcomeCode(UpdateEnd end);
+
+// The ending as the command line and the history name it: its number, or
+// "up-to-date", "stopped", "unplugged", "busy".
+QString outcomeName(UpdateEnd end);

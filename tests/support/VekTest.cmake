@@ -1,19 +1,24 @@
-# vek_add_test(NAME <name> SOURCES <files...> [MOUNTS]): tst_<name>, run on the offscreen
-# platform with the scripted adb first on PATH (without a state folder it plays an adb
-# with no device), so no test starts the workstation's real adb. MOUNTS runs it in a
-# private mount namespace (with a user namespace of its own unless it runs as root),
-# where it may mount tmpfs cards nobody else sees; where that is refused the test is
-# skipped.
+# vek_add_test(NAME <name> SOURCES <files...> [MOUNTS] [WINDOW]): tst_<name>, run on the
+# offscreen platform with the scripted adb first on PATH (without a state folder it
+# plays an adb with no device), so no test starts the workstation's real adb. WINDOW
+# links the window; without it a test links the core only, as the command line does.
+# MOUNTS runs it in a private mount namespace (with a user namespace of its own unless
+# it runs as root), where it may mount tmpfs cards nobody else sees; where that is
+# refused the test is skipped. Each test has a working folder of its own, which holds
+# its settings, history and cache too (XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME).
 function(vek_add_test)
-    cmake_parse_arguments(ARG "MOUNTS" "NAME" "SOURCES" ${ARGN})
+    cmake_parse_arguments(ARG "MOUNTS;WINDOW" "NAME" "SOURCES" ${ARGN})
     set(target tst_${ARG_NAME})
     add_executable(${target} ${ARG_SOURCES})
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
-    target_link_libraries(${target} PRIVATE vekapp vekresources vektestsupport)
+    if(ARG_WINDOW)
+        target_link_libraries(${target} PRIVATE vekapp vekresources vektestsupport ${VEK_QT}::Widgets)
+    else()
+        target_link_libraries(${target} PRIVATE vekcore vektestsupport)
+    endif()
     if(TARGET vek-fuse-card)
         add_dependencies(${target} vek-fuse-card)
     endif()
-    # A working folder of its own: what one test leaves there never meets another's.
     set(workdir ${CMAKE_CURRENT_BINARY_DIR}/${target}.wd)
     file(MAKE_DIRECTORY ${workdir})
     set(command ${target})
@@ -23,6 +28,6 @@ function(vek_add_test)
     endif()
     add_test(NAME ${target} COMMAND ${command})
     set_tests_properties(${target} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH}"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH};XDG_CONFIG_HOME=${workdir}/config;XDG_DATA_HOME=${workdir}/data;XDG_CACHE_HOME=${workdir}/cache"
         TIMEOUT 300 SKIP_RETURN_CODE 77 WORKING_DIRECTORY ${workdir})
 endfunction()

@@ -1,38 +1,16 @@
 #pragma once
 
-// What the window tests share: the list as shown, cards, images and cameras.
+// What the tests share: cards, images, cameras and bounds.
 
-#include "app/mainwindow.h"
 #include "cardlayout.h"
 #include "detection/mounttable.h"
-#include "update/installlimits.h"
+#include "station/updatestation.h"
 
 #include <QCryptographicHash>
-#include <QListWidget>
 #include <QRandomGenerator>
 #include <QtTest>
 
 #include <sys/mount.h>
-
-inline QListWidget *deviceView(const QWidget &w) { return w.findChild<QListWidget *>("lw_DeviceView"); }
-
-inline QStringList rows(const QWidget &w)
-{
-    QStringList texts;
-    for (int row = 0; row < deviceView(w)->count(); ++row)
-        texts << deviceView(w)->item(row)->text();
-    return texts;
-}
-
-// A double-click on the row, as the technician's mouse makes it: a click, then the
-// second press that the system reports as a double-click.
-inline void doubleClickRow(QWidget &w, int row)
-{
-    QListWidget *view = deviceView(w);
-    const QPoint centre = view->visualItemRect(view->item(row)).center();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-}
 
 inline QByteArray firmwareImage(int size, quint32 seed = 1)
 {

@@ -55,6 +55,7 @@ RunSummary::RunSummary(QWidget *window, const QVector<Line> &lines) : QDialog(wi
             item->setForeground(OutcomeColumn, QColor(0xa0, 0x10, 0x10));
     }
     table->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->header()->setStretchLastSection(false);
     auto *buttons = new QDialogButtonBox;
     again = buttons->addButton(tr("Update failed again"), QDialogButtonBox::ActionRole);
     again->setEnabled(updated + upToDate < lines.size());
@@ -69,7 +70,11 @@ RunSummary::RunSummary(QWidget *window, const QVector<Line> &lines) : QDialog(wi
     layout->addWidget(heading);
     layout->addWidget(table, 1);
     layout->addWidget(buttons);
-    resize(qMax(560, table->sizeHint().width()), 160 + 28 * qMin(int(lines.size()), 12));
+    // Wide enough for every column, as far as the screen allows.
+    int wide = table->frameWidth() * 2 + layout->contentsMargins().left() + layout->contentsMargins().right();
+    for (int column = CameraColumn; column <= OutcomeColumn; ++column)
+        wide += table->header()->sectionSize(column) + 8;
+    resize(qMax(560, wide), 160 + 28 * qMin(int(lines.size()), 12));
 }
 
 QVector<AttachedCamera> RunSummary::failedCameras() const

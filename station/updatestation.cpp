@@ -78,7 +78,9 @@ void UpdateStation::record(int index, const AttachedCamera &camera, const Update
     entry.to = camera.entry.version;
     entry.sha256 = QString::fromLatin1(result.sha256.toHex());
     entry.outcome = result.upToDate ? QStringLiteral("up-to-date") : QString::number(result.outcome);
-    entry.title = messageFor(camera, result).title;
+    const UpdateMessage message = messageFor(camera, result);
+    entry.title = message.title;
+    entry.reason = result.succeeded() ? QString() : message.brief;
     entry.durationMs = result.durationMs;
     entry.bytes = result.bytes;
     entry.program = options.program;

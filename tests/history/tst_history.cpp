@@ -89,6 +89,23 @@ private slots:
             QVERIFY(kept[i - 1].mid(11).toInt() < kept[i].mid(11).toInt());
     }
 
+    // Lines whose fields have the wrong type are no records.
+    void malformedRecords_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("record");
+        QTest::newRow("whole") << QByteArray(R"({"time":"2026-12-07T10:00:00Z","camera":"/m/a","outcome":0})") << true;
+        QTest::newRow("camera a number") << QByteArray(R"({"time":"2026-12-07T10:00:00Z","camera":5,"outcome":0})") << false;
+        QTest::newRow("camera null") << QByteArray(R"({"time":"2026-12-07T10:00:00Z","camera":null,"outcome":0})") << false;
+        QTest::newRow("outcome true") << QByteArray(R"({"time":"2026-12-07T10:00:00Z","camera":"/m/a","outcome":true})") << false;
+        QTest::newRow("outcome a list") << QByteArray(R"({"time":"2026-12-07T10:00:00Z","camera":"/m/a","outcome":[]})") << false;
+    }
+    void malformedRecords()
+    {
+        QFETCH(QByteArray, line);
+        QTEST(HistoryRecord::fromJson(QJsonDocument::fromJson(line).object()).has_value(), "record");
+    }
+
     // A spreadsheet-shaped CSV: a header, a row per record, fields quoted where they
     // hold commas or quotes, and a camera's text never taken for a formula.
     void csv()
@@ -97,7 +114,7 @@ private slots:
         const QList<QByteArray> rows = csv.split('\n');
         QCOMPARE(rows.size(), 4);
         QCOMPARE(rows[0], QByteArray("time,camera,model,brand,location,from,to,sha256,outcome,title,durationMs,bytes,"
-                                     "program,workstation,user\r"));
+                                     "program,workstation,user,reason,signer\r"));
         QVERIFY(rows[1].startsWith("2026-12-07T10:00:01.000Z,/media/card1,TZ2200,\"OR,VA \"\"x\"\"\",,5.910,5.920,,-4,"));
         QVERIFY(rows[2].contains(",\"'=HYPERLINK(\"\"x\"\")\","));
         QVERIFY(rows[2].contains(",0,TZ2200 - Update Successful,0,2,"));

@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QMap>
+#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -43,6 +44,30 @@ std::optional<CliRequest> refuse(const QString &why, int *exitCode)
     *exitCode = ExitCode::Usage;
     return std::nullopt;
 }
+
+// YYYY-MM-DD, the start of that day in UTC; or an ISO 8601 date and time with Z or its
+// offset from UTC (2026-12-07T15:00Z, 2026-12-07T15:00:30.250+01:00). Anything else,
+// a part out of its range included, is no time.
+std::optional<QDateTime> sinceTime(const QString &value)
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        "^([0-9]{4}-[0-9]{2}-[0-9]{2})"
+        "(?:T([0-9]{2}):([0-9]{2})(?::([0-9]{2})(?:[.,]([0-9]{1,9}))?)?(?:Z|([+-])([0-9]{2}):?([0-9]{2})))?$"));
+    const QRegularExpressionMatch match = pattern.match(value);
+    const QDate date = QDate::fromString(match.captured(1), Qt::ISODate);
+    if (!match.hasMatch() || !date.isValid())
+        return std::nullopt;
+    if (match.captured(2).isEmpty())
+        return QDateTime(date, QTime(0, 0), Qt::UTC);
+    const QTime time(match.captured(2).toInt(), match.captured(3).toInt(), match.captured(4).toInt(),
+                     match.captured(5).leftJustified(3, '0').left(3).toInt());
+    // Offsets in use run from -12:00 to +14:00.
+    const int offsetHours = match.captured(7).toInt(), offsetMinutes = match.captured(8).toInt();
+    if (!time.isValid() || offsetHours > 14 || offsetMinutes > 59)
+        return std::nullopt;
+    const int offsetSeconds = (match.captured(6) == "-" ? -1 : 1) * (offsetHours * 3600 + offsetMinutes * 60);
+    return QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
+}
 }
 
 std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *exitCode)
@@ -58,7 +83,8 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
     const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("history: comma-separated values."));
     const QCommandLineOption all(QStringLiteral("all"), QStringLiteral("update: every attached camera."));
     const QCommandLineOption since(QStringLiteral("since"),
-                                   QStringLiteral("history: records from DATE on (YYYY-MM-DD, or ISO 8601)."),
+                                   QStringLiteral("history: records from DATE on: YYYY-MM-DD (UTC), or an ISO "
+                                                  "8601 time with Z or an offset, as 2026-12-07T15:00+01:00."),
                                    QStringLiteral("DATE"));
     const QCommandLineOption source(QStringLiteral("source"),
                                     QStringLiteral("Take the catalogue and the images from DIR, or from the https "
@@ -112,12 +138,10 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
         request.models = words;
     }
     if (parser.isSet(since)) {
-        const QString value = parser.value(since);
-        request.since = QDateTime::fromString(value, Qt::ISODate);
-        if (!request.since.isValid())
-            request.since = QDateTime(QDate::fromString(value, Qt::ISODate), QTime(0, 0), Qt::UTC);
-        if (!request.since.isValid())
-            return refuse("--since: not a date: " + value, exitCode);
+        const std::optional<QDateTime> time = sinceTime(parser.value(since));
+        if (!time)
+            return refuse("--since: not a date, nor a time with Z or an offset: " + parser.value(since), exitCode);
+        request.since = *time;
     }
     if (parser.isSet(source)) {
         QString why;

@@ -10,14 +10,15 @@
 #include <cstdio>
 
 namespace {
+// The usage lines as GNU programs write them, which help2man turns into the manual
+// page's synopsis, a line each.
 const char *const usage =
-    "Usage:\n"
-    "  vek-updater-cli [--json] [--source DIR|URL] list\n"
-    "  vek-updater-cli [--json] [--source DIR|URL] update [--all | CAMERA...]\n"
-    "  vek-updater-cli [--json] [--source DIR|URL] watch\n"
-    "  vek-updater-cli [--json | --csv] history [--since DATE]\n"
-    "  vek-updater-cli [--source URL] fetch DIR [MODEL...]\n"
-    "  vek-updater-cli --help | --version\n";
+    "Usage: vek-updater-cli [--json] [--source DIR|URL] list\n"
+    "  or:  vek-updater-cli [--json] [--source DIR|URL] update [--all | CAMERA...]\n"
+    "  or:  vek-updater-cli [--json] [--source DIR|URL] watch\n"
+    "  or:  vek-updater-cli [--json | --csv] history [--since DATE]\n"
+    "  or:  vek-updater-cli [--source URL] fetch DIR [MODEL...]\n"
+    "  or:  vek-updater-cli --help | --version\n";
 
 const char *const commands =
     "Commands:\n"
@@ -32,15 +33,17 @@ const char *const commands =
     "A camera is named by the mount point of its card, or adb:SERIAL.\n"
     "\n"
     "Exit status:\n"
-    "  0   every camera asked for is updated or already up to date\n"
-    "  1   at least one update failed\n"
-    "  2   nothing to do: no camera attached, or none matches the ids given\n"
-    "  3   the catalogue could not be loaded or read\n"
-    "  64  the command line is wrong\n";
+    "  0    every camera asked for is updated or already up to date\n"
+    "  1    at least one update failed\n"
+    "  2    nothing to do: no camera attached, or none matches the ids given\n"
+    "  3    the catalogue could not be loaded or read\n"
+    "  64   the command line is wrong\n"
+    "  130  update: Ctrl-C (SIGINT) stopped it\n"
+    "  143  update: SIGTERM stopped it\n";
 
 std::optional<CliRequest> refuse(const QString &why, int *exitCode)
 {
-    std::fprintf(stderr, "vek-updater-cli: %s\n%s", qPrintable(why), usage);
+    std::fprintf(stderr, "vek-updater-cli: %s\nvek-updater-cli: see vek-updater-cli --help\n", qPrintable(why));
     *exitCode = ExitCode::Usage;
     return std::nullopt;
 }
@@ -75,7 +78,7 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Updates the firmware of VEK cameras plugged in by USB, "
                                                     "for scripted stations.\n\n")
-                                     + QString::fromLatin1(usage) + '\n' + QString::fromLatin1(commands));
+                                     + QString::fromLatin1(commands).trimmed());
     const QCommandLineOption help(QStringList{"h", "help"}, QStringLiteral("Shows this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version."));
     const QCommandLineOption json(QStringLiteral("json"),
@@ -95,7 +98,9 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
     if (!parser.parse(arguments))
         return refuse(parser.errorText(), exitCode);
     if (parser.isSet(help)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        // Qt's help opens with a usage line of its own, naming the program by the path
+        // it was started by: the usage lines take its place.
+        std::printf("%s\n%s", usage, qPrintable(parser.helpText().section('\n', 1)));
         *exitCode = ExitCode::Done;
         return std::nullopt;
     }

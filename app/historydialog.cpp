@@ -13,6 +13,9 @@
 #include <algorithm>
 
 namespace {
+// The newest updates only: a table of millions of rows would hold up the window.
+constexpr int shownAtMost = 10000;
+
 enum class Outcome { All, Succeeded, Failed, UpToDate };
 
 bool matches(const HistoryRecord &record, Outcome wanted)
@@ -57,7 +60,7 @@ HistoryDialog::HistoryDialog(QWidget *parent, const UpdateHistory &history) : QD
     connect(outcomes, qOverload<int>(&QComboBox::currentIndexChanged), this, &HistoryDialog::showFiltered);
     connect(exportButton, &QPushButton::clicked, this, &HistoryDialog::exportCsv);
     runInBackground([history, reply = mailbox.address(), this] {
-        const UpdateHistory::Read read = history.read();
+        const UpdateHistory::Read read = history.readNewest(shownAtMost);
         reply.post([this, read] { take(read); });
     });
 }
@@ -65,6 +68,7 @@ HistoryDialog::HistoryDialog(QWidget *parent, const UpdateHistory &history) : QD
 void HistoryDialog::take(const UpdateHistory::Read &read)
 {
     records = read.records;
+    olderNotShown = read.olderNotKept;
     std::reverse(records.begin(), records.end());
     QStringList names;
     for (const HistoryRecord &record : qAsConst(records))
@@ -101,8 +105,11 @@ void HistoryDialog::showFiltered()
     }
     table->resizeColumnsToContents();
     exportButton->setEnabled(!shown.isEmpty());
-    status->setText(records.isEmpty() ? tr("No update has been recorded yet.")
-                                      : tr("%1 of %2 updates").arg(shown.size()).arg(records.size()));
+    QString counted = records.isEmpty() ? tr("No update has been recorded yet.")
+                                        : tr("%1 of %2 updates").arg(shown.size()).arg(records.size());
+    if (olderNotShown > 0)
+        counted += tr("; %1 older ones are not shown (vek-updater-cli history lists them all)").arg(olderNotShown);
+    status->setText(counted);
 }
 
 void HistoryDialog::exportCsv()

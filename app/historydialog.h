@@ -11,7 +11,8 @@ class QLabel;
 class QPushButton;
 class QTableWidget;
 
-// The record of every update made on this workstation, newest first: filtered by model
+// The record of the updates made on this workstation, newest first (the newest ten
+// thousand, saying how many older ones are left out): filtered by model
 // and outcome, and exported as CSV. Read in the background, so that a long history
 // never holds up the window; when it cannot be read, the view says why it is empty.
 class HistoryDialog : public QDialog
@@ -32,5 +33,6 @@ private:
     QLabel *status = nullptr;
     QPushButton *exportButton = nullptr;
     QVector<HistoryRecord> records; // newest first
+    qint64 olderNotShown = 0;
     Mailbox mailbox{this};
 };

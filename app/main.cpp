@@ -6,8 +6,52 @@
 
 #include <cstdio>
 
+namespace {
+const char *const usage =
+    "Usage: vek-updater [--source DIR|URL]\n"
+    "  or:  vek-updater --help | --version\n";
+
+// --help or --version, told on standard output; false when neither was asked for.
+bool answered(const QCommandLineParser &parser, const QCommandLineOption &help, const QCommandLineOption &version)
+{
+    if (parser.isSet(help))
+        // Qt's help opens with a usage line of its own, naming the program by the path it
+        // was started by: the usage lines take its place.
+        std::printf("%s\n%s", usage, qPrintable(parser.helpText().section('\n', 1)));
+    else if (parser.isSet(version))
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
+    else
+        return false;
+    return true;
+}
+}
+
 int main(int argc, char *argv[])
 {
+    setProgramIdentity();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Updates the firmware of VEK cameras plugged in by USB, from the maker's server, a mirror "
+                       "of it, or a folder that vek-updater-cli fetch filled."));
+    const QCommandLineOption help(QStringList{"h", "help"}, QStringLiteral("Shows this help."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version."));
+    const QCommandLineOption sourceOption(QStringLiteral("source"),
+                                          QStringLiteral("Take the catalogue and the images from DIR, or from the "
+                                                         "https address of a mirror, instead of the maker's server."),
+                                          QStringLiteral("DIR|URL"));
+    parser.addOptions({help, version, sourceOption});
+    // A QApplication needs a display, and --help or --version is asked where there may
+    // be none (a terminal over ssh, a package build): they are answered before it. Where
+    // Qt's own arguments (-platform, -style) are among them, after it.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (parser.parse(arguments) && (parser.isSet(help) || parser.isSet(version))) {
+        const QCoreApplication withoutDisplay(argc, argv); // for Qt's help text
+        return answered(parser, help, version) ? 0 : 1;
+    }
+
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     // The form's geometry is fixed in pixels, while fonts follow the screen's DPI. Qt 6
     // always scales the window by the screen's factor (Windows' 150 %, 200 %); Qt 5 does
@@ -21,19 +65,9 @@ int main(int argc, char *argv[])
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication application(argc, argv);
     setProgramIdentity();
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Updates the firmware of VEK cameras plugged in by USB, from the maker's server, a mirror "
-                       "of it, or a folder that vek-updater-cli fetch filled."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption sourceOption(QStringLiteral("source"),
-                                          QStringLiteral("Take the catalogue and the images from DIR, or from the "
-                                                         "https address of a mirror, instead of the maker's server."),
-                                          QStringLiteral("DIR|URL"));
-    parser.addOption(sourceOption);
     parser.process(application);
+    if (answered(parser, help, version))
+        return 0;
     FirmwareSource source;
     if (parser.isSet(sourceOption)) {
         QString why;

@@ -3,13 +3,40 @@
 #include "detection/cameranames.h"
 #include "update/progresstext.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonDocument>
+#include <QThread>
 
 #include <cstdio>
 
 namespace {
 constexpr int redrawEveryMs = 200;
+
+// The printer whose live lines are on the terminal now: a note, which may go to the same
+// terminal, is written above them.
+CliPrinter *drawing = nullptr;
+
+void writeNote(const QString &line)
+{
+    std::fprintf(stderr, "vek-updater-cli: %s\n", qPrintable(line));
+    std::fflush(stderr);
+}
+
+// Qt ends the program itself after a fatal message.
+void noteQtMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    // A message from another thread is written as it stands: the live lines belong to
+    // the thread that draws them.
+    const bool drawingThread = QCoreApplication::instance()
+                               && QThread::currentThread() == QCoreApplication::instance()->thread();
+    for (const QString &line : message.split('\n')) {
+        if (drawingThread)
+            CliPrinter::note(line);
+        else
+            writeNote(line);
+    }
+}
 
 QString phaseName(UpdatePhase phase)
 {
@@ -36,9 +63,18 @@ QString oneLine(QString text)
 }
 }
 
-CliPrinter::CliPrinter(bool json, bool liveTerminal, int giveUpMs) : json(json), live(liveTerminal && !json), giveUpMs(giveUpMs)
+CliPrinter::CliPrinter(bool json, bool liveTerminal, int giveUpMs)
+    : json(json), live(liveTerminal && !json), giveUpMs(giveUpMs), size(terminalSize().value_or(TerminalSize()))
 {
     clock.start();
+    if (live)
+        drawing = this;
+}
+
+CliPrinter::~CliPrinter()
+{
+    if (drawing == this)
+        drawing = nullptr;
 }
 
 void CliPrinter::listed(const AttachedCamera &camera, bool needsUpdate)
@@ -70,9 +106,9 @@ void CliPrinter::progress(const QString &name, const UpdateProgress &progress)
         if (measured.phase != progress.phase)
             measured = {progress.phase, {}};
         measured.rate.sample(clock.elapsed(), progress.done);
-        liveLines.insert(name, name + "  "
-                                   + progressStepText(progress, measured.rate.bytesPerSecond(), 0, giveUpMs)
-                                         .replace('\n', ": "));
+        liveLines.set(name,
+                      progressStepText(progress, measured.rate.bytesPerSecond(), 0, giveUpMs).replace('\n', ": "),
+                      progress);
         if (!sinceRedraw.isValid() || sinceRedraw.hasExpired(redrawEveryMs))
             redrawLive();
         return;
@@ -120,16 +156,32 @@ void CliPrinter::done(const QString &name)
 
 void CliPrinter::note(const QString &line)
 {
-    std::fprintf(stderr, "vek-updater-cli: %s\n", qPrintable(line));
+    if (drawing) {
+        drawing->eraseLive();
+        std::fflush(stdout);
+    }
+    writeNote(line);
+    if (drawing)
+        drawing->drawLive();
+}
+
+void CliPrinter::noteQtMessages()
+{
+    qInstallMessageHandler(noteQtMessage);
+}
+
+void CliPrinter::terminalResized()
+{
+    size = terminalSize().value_or(size);
+    if (live)
+        redrawLive();
 }
 
 void CliPrinter::printLine(const QString &line)
 {
     // A line printed between live redraws goes above them: the live lines are drawn anew.
-    if (live && linesShown > 0) {
-        std::printf("\x1b[%dA\x1b[J", linesShown);
-        linesShown = 0;
-    }
+    if (live)
+        eraseLive();
     std::printf("%s\n", qPrintable(line));
     std::fflush(stdout);
 }
@@ -140,13 +192,25 @@ void CliPrinter::printJson(const QJsonObject &object)
     std::fflush(stdout);
 }
 
+void CliPrinter::eraseLive()
+{
+    if (linesShown > 0)
+        std::printf("\x1b[%dA\x1b[J", linesShown);
+    linesShown = 0;
+}
+
+void CliPrinter::drawLive()
+{
+    const QStringList lines = liveLines.fitted(size.columns, size.rows);
+    for (const QString &line : lines)
+        std::printf("%s\n", qPrintable(line));
+    linesShown = lines.size();
+    std::fflush(stdout);
+}
+
 void CliPrinter::redrawLive()
 {
     sinceRedraw.start();
-    if (linesShown > 0)
-        std::printf("\x1b[%dA\x1b[J", linesShown);
-    for (const QString &line : qAsConst(liveLines))
-        std::printf("%s\n", qPrintable(line));
-    linesShown = liveLines.size();
-    std::fflush(stdout);
+    eraseLive();
+    drawLive();
 }

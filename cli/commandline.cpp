@@ -5,18 +5,20 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QMap>
+#include <QRegularExpression>
 
 #include <cstdio>
 
 namespace {
+// The usage lines as GNU programs write them, which help2man turns into the manual
+// page's synopsis, a line each.
 const char *const usage =
-    "Usage:\n"
-    "  vek-updater-cli [--json] [--source DIR|URL] list\n"
-    "  vek-updater-cli [--json] [--source DIR|URL] update [--all | CAMERA...]\n"
-    "  vek-updater-cli [--json] [--source DIR|URL] watch\n"
-    "  vek-updater-cli [--json | --csv] history [--since DATE]\n"
-    "  vek-updater-cli [--source URL] fetch DIR [MODEL...]\n"
-    "  vek-updater-cli --help | --version\n";
+    "Usage: vek-updater-cli [--json] [--source DIR|URL] list\n"
+    "  or:  vek-updater-cli [--json] [--source DIR|URL] update [--all | CAMERA...]\n"
+    "  or:  vek-updater-cli [--json] [--source DIR|URL] watch\n"
+    "  or:  vek-updater-cli [--json | --csv] history [--since DATE]\n"
+    "  or:  vek-updater-cli [--source URL] fetch DIR [MODEL...]\n"
+    "  or:  vek-updater-cli --help | --version\n";
 
 const char *const commands =
     "Commands:\n"
@@ -31,17 +33,43 @@ const char *const commands =
     "A camera is named by the mount point of its card, or adb:SERIAL.\n"
     "\n"
     "Exit status:\n"
-    "  0   every camera asked for is updated or already up to date\n"
-    "  1   at least one update failed\n"
-    "  2   nothing to do: no camera attached, or none matches the ids given\n"
-    "  3   the catalogue could not be loaded or read\n"
-    "  64  the command line is wrong\n";
+    "  0    every camera asked for is updated or already up to date\n"
+    "  1    at least one update failed\n"
+    "  2    nothing to do: no camera attached, or none matches the ids given\n"
+    "  3    the catalogue could not be loaded or read\n"
+    "  64   the command line is wrong\n"
+    "  130  update: Ctrl-C (SIGINT) stopped it\n"
+    "  143  update: SIGTERM stopped it\n";
 
 std::optional<CliRequest> refuse(const QString &why, int *exitCode)
 {
-    std::fprintf(stderr, "vek-updater-cli: %s\n%s", qPrintable(why), usage);
+    std::fprintf(stderr, "vek-updater-cli: %s\nvek-updater-cli: see vek-updater-cli --help\n", qPrintable(why));
     *exitCode = ExitCode::Usage;
     return std::nullopt;
+}
+
+// YYYY-MM-DD, the start of that day in UTC; or an ISO 8601 date and time with Z or its
+// offset from UTC (2026-12-07T15:00Z, 2026-12-07T15:00:30.250+01:00). Anything else,
+// a part out of its range included, is no time.
+std::optional<QDateTime> sinceTime(const QString &value)
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        "^([0-9]{4}-[0-9]{2}-[0-9]{2})"
+        "(?:T([0-9]{2}):([0-9]{2})(?::([0-9]{2})(?:[.,]([0-9]{1,9}))?)?(?:Z|([+-])([0-9]{2}):?([0-9]{2})))?$"));
+    const QRegularExpressionMatch match = pattern.match(value);
+    const QDate date = QDate::fromString(match.captured(1), Qt::ISODate);
+    if (!match.hasMatch() || !date.isValid())
+        return std::nullopt;
+    if (match.captured(2).isEmpty())
+        return QDateTime(date, QTime(0, 0), Qt::UTC);
+    const QTime time(match.captured(2).toInt(), match.captured(3).toInt(), match.captured(4).toInt(),
+                     match.captured(5).leftJustified(3, '0').left(3).toInt());
+    // Offsets in use run from -12:00 to +14:00.
+    const int offsetHours = match.captured(7).toInt(), offsetMinutes = match.captured(8).toInt();
+    if (!time.isValid() || offsetHours > 14 || offsetMinutes > 59)
+        return std::nullopt;
+    const int offsetSeconds = (match.captured(6) == "-" ? -1 : 1) * (offsetHours * 3600 + offsetMinutes * 60);
+    return QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
 }
 }
 
@@ -50,7 +78,7 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Updates the firmware of VEK cameras plugged in by USB, "
                                                     "for scripted stations.\n\n")
-                                     + QString::fromLatin1(usage) + '\n' + QString::fromLatin1(commands));
+                                     + QString::fromLatin1(commands).trimmed());
     const QCommandLineOption help(QStringList{"h", "help"}, QStringLiteral("Shows this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version."));
     const QCommandLineOption json(QStringLiteral("json"),
@@ -58,7 +86,8 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
     const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("history: comma-separated values."));
     const QCommandLineOption all(QStringLiteral("all"), QStringLiteral("update: every attached camera."));
     const QCommandLineOption since(QStringLiteral("since"),
-                                   QStringLiteral("history: records from DATE on (YYYY-MM-DD, or ISO 8601)."),
+                                   QStringLiteral("history: records from DATE on: YYYY-MM-DD (UTC), or an ISO "
+                                                  "8601 time with Z or an offset, as 2026-12-07T15:00+01:00."),
                                    QStringLiteral("DATE"));
     const QCommandLineOption source(QStringLiteral("source"),
                                     QStringLiteral("Take the catalogue and the images from DIR, or from the https "
@@ -69,7 +98,9 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
     if (!parser.parse(arguments))
         return refuse(parser.errorText(), exitCode);
     if (parser.isSet(help)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        // Qt's help opens with a usage line of its own, naming the program by the path
+        // it was started by: the usage lines take its place.
+        std::printf("%s\n%s", usage, qPrintable(parser.helpText().section('\n', 1)));
         *exitCode = ExitCode::Done;
         return std::nullopt;
     }
@@ -112,12 +143,10 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
         request.models = words;
     }
     if (parser.isSet(since)) {
-        const QString value = parser.value(since);
-        request.since = QDateTime::fromString(value, Qt::ISODate);
-        if (!request.since.isValid())
-            request.since = QDateTime(QDate::fromString(value, Qt::ISODate), QTime(0, 0), Qt::UTC);
-        if (!request.since.isValid())
-            return refuse("--since: not a date: " + value, exitCode);
+        const std::optional<QDateTime> time = sinceTime(parser.value(since));
+        if (!time)
+            return refuse("--since: not a date, nor a time with Z or an offset: " + parser.value(since), exitCode);
+        request.since = *time;
     }
     if (parser.isSet(source)) {
         QString why;

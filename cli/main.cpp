@@ -13,6 +13,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     setProgramIdentity();
+    CliPrinter::noteQtMessages();
     int exitCode = 0;
     const std::optional<CliRequest> request = parseCommandLine(application.arguments(), &exitCode);
     if (!request)
@@ -21,10 +22,11 @@ int main(int argc, char *argv[])
         return printHistory(*request);
 
     CliPrinter printer(request->json, isInteractiveTerminal(), DownloadLimits().idleTimeoutMs);
-    StopSignals stopSignals;
+    ConsoleSignals console;
+    QObject::connect(&console, &ConsoleSignals::resized, &application, [&printer] { printer.terminalResized(); });
     const auto run = [&](auto &command) {
         using Command = std::decay_t<decltype(command)>;
-        QObject::connect(&stopSignals, &StopSignals::requested, &command, &Command::stop);
+        QObject::connect(&console, &ConsoleSignals::stopRequested, &command, &Command::stop);
         QObject::connect(&command, &Command::done, &application, &QCoreApplication::exit, Qt::QueuedConnection);
         QTimer::singleShot(0, &command, &Command::start);
         return application.exec();

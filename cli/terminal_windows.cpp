@@ -8,17 +8,19 @@
 #include <windows.h>
 
 namespace {
-std::atomic<StopSignals *> receiver{nullptr};
+std::atomic<ConsoleSignals *> receiver{nullptr};
 
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
-    // Called in a thread of the system's: the stop is posted to the receiver's.
-    // Ctrl-C is SIGINT's, the rest SIGTERM's, as on the other systems.
+    // Ctrl-C is what SIGINT is elsewhere; a break or the console closing asks the program
+    // to end, as SIGTERM does.
     const int signal = event == CTRL_C_EVENT ? SIGINT : SIGTERM;
-    if (StopSignals *stop = receiver.load())
-        QMetaObject::invokeMethod(stop, [stop, signal] { emit stop->requested(signal); }, Qt::QueuedConnection);
+    // Called in a thread of the system's: the stop is posted to the receiver's.
+    if (ConsoleSignals *console = receiver.load())
+        QMetaObject::invokeMethod(
+            console, [console, signal] { emit console->stopRequested(signal); }, Qt::QueuedConnection);
     return TRUE;
 }
 }
@@ -30,13 +32,22 @@ bool isInteractiveTerminal()
     return false;
 }
 
-StopSignals::StopSignals(QObject *parent) : QObject(parent)
+std::optional<TerminalSize> terminalSize()
+{
+    CONSOLE_SCREEN_BUFFER_INFO console;
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &console))
+        return std::nullopt;
+    return TerminalSize{console.srWindow.Right - console.srWindow.Left + 1,
+                        console.srWindow.Bottom - console.srWindow.Top + 1};
+}
+
+ConsoleSignals::ConsoleSignals(QObject *parent) : QObject(parent)
 {
     receiver = this;
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 
-StopSignals::~StopSignals()
+ConsoleSignals::~ConsoleSignals()
 {
     SetConsoleCtrlHandler(onConsoleEvent, FALSE);
     receiver = nullptr;

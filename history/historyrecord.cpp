@@ -3,9 +3,9 @@
 #include <QRegularExpression>
 #include <QVector>
 
-const QStringList HistoryRecord::fields{"time",  "camera",     "model",   "brand",       "location",
-                                        "from",  "to",         "sha256",  "outcome",     "title",
-                                        "durationMs", "bytes", "program", "workstation", "user"};
+const QStringList HistoryRecord::fields{"time",   "camera",     "model", "brand",   "location",    "from",
+                                        "to",     "sha256",     "outcome", "title", "durationMs", "bytes",
+                                        "program", "workstation", "user", "reason", "signer"};
 
 namespace {
 QString isoTime(const QDateTime &time)
@@ -42,7 +42,9 @@ std::optional<HistoryRecord> HistoryRecord::fromJson(const QJsonObject &object)
 {
     HistoryRecord record;
     record.time = QDateTime::fromString(object.value("time").toString(), Qt::ISODate);
-    if (!record.time.isValid() || !object.contains("camera") || !object.contains("outcome"))
+    const QJsonValue outcome = object.value("outcome");
+    if (!record.time.isValid() || !object.value("time").isString() || !object.value("camera").isString()
+        || !(outcome.isString() || outcome.isDouble()))
         return std::nullopt;
     record.camera = object.value("camera").toString();
     record.model = object.value("model").toString();
@@ -51,7 +53,6 @@ std::optional<HistoryRecord> HistoryRecord::fromJson(const QJsonObject &object)
     record.from = object.value("from").toString();
     record.to = object.value("to").toString();
     record.sha256 = object.value("sha256").toString();
-    const QJsonValue outcome = object.value("outcome");
     record.outcome = outcome.isDouble() ? QString::number(outcome.toInt()) : outcome.toString();
     record.title = object.value("title").toString();
     record.durationMs = qint64(object.value("durationMs").toDouble());
@@ -59,30 +60,41 @@ std::optional<HistoryRecord> HistoryRecord::fromJson(const QJsonObject &object)
     record.program = object.value("program").toString();
     record.workstation = object.value("workstation").toString();
     record.user = object.value("user").toString();
+    record.reason = object.value("reason").toString();
+    record.signer = object.value("signer").toString();
     return record;
 }
 
 QStringList HistoryRecord::values() const
 {
-    return {isoTime(time),  camera, model,  brand,   location,
-            from,           to,     sha256, outcome, title,
-            QString::number(durationMs), QString::number(bytes), program, workstation, user};
+    return {isoTime(time), camera, model, brand, location, from, to, sha256, outcome, title,
+            QString::number(durationMs), QString::number(bytes), program, workstation, user, reason, signer};
+}
+
+// Spreadsheets take CR LF between rows (RFC 4180).
+
+QByteArray historyCsvHeader()
+{
+    return (HistoryRecord::fields.join(',') + "\r\n").toUtf8();
+}
+
+QByteArray historyCsvRow(const HistoryRecord &record)
+{
+    static const QStringList numericFields{"outcome", "durationMs", "bytes"};
+    const QStringList values = record.values();
+    QStringList row;
+    for (int i = 0; i < values.size(); ++i) {
+        bool number = false;
+        values.at(i).toLongLong(&number);
+        row << csvField(values.at(i), number && numericFields.contains(HistoryRecord::fields.at(i)));
+    }
+    return (row.join(',') + "\r\n").toUtf8();
 }
 
 QByteArray historyCsv(const QVector<HistoryRecord> &records)
 {
-    // Spreadsheets take CR LF between rows (RFC 4180).
-    QString csv = HistoryRecord::fields.join(',') + "\r\n";
-    const QStringList numericFields{"outcome", "durationMs", "bytes"};
-    for (const HistoryRecord &record : records) {
-        const QStringList values = record.values();
-        QStringList row;
-        for (int i = 0; i < values.size(); ++i) {
-            bool number = false;
-            values.at(i).toLongLong(&number);
-            row << csvField(values.at(i), number && numericFields.contains(HistoryRecord::fields.at(i)));
-        }
-        csv += row.join(',') + "\r\n";
-    }
-    return csv.toUtf8();
+    QByteArray csv = historyCsvHeader();
+    for (const HistoryRecord &record : records)
+        csv += historyCsvRow(record);
+    return csv;
 }

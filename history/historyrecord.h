@@ -28,8 +28,11 @@ struct HistoryRecord
     QString program;
     QString workstation;
     QString user;
+    QString reason; // what went wrong, in the few words of the window's row; empty for success
+    QString signer; // who signed the catalogue the image came from
 
-    // The fields in their order, as JSON keys and CSV columns.
+    // The fields in their order, as JSON keys and CSV columns. Fields added later go at
+    // the end, so that the columns a reader expects stay where they were.
     static const QStringList fields;
 
     QJsonObject toJson() const;
@@ -39,7 +42,10 @@ struct HistoryRecord
     QStringList values() const;
 };
 
-// The records as comma-separated values: a header row, then a row each. Text that a
-// spreadsheet would take for a formula starts with an apostrophe: a camera's version
-// file is outside input.
+// The records as comma-separated values: a header row, then a row each, every row ending
+// in CR LF. Text that a spreadsheet would take for a formula starts with an apostrophe:
+// a camera's version file is outside input.
 QByteArray historyCsv(const QVector<HistoryRecord> &records);
+// The same a row at a time, for a history too long to hold.
+QByteArray historyCsvHeader();
+QByteArray historyCsvRow(const HistoryRecord &record);

@@ -1,6 +1,7 @@
 #include "history/updatehistory.h"
 
 #include "outside/durablefile.h"
+#include "outside/ownfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,28 +10,53 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <deque>
+
 namespace {
 // Another program appending holds the lock for a moment only.
 constexpr int lockWaitMs = 5000;
-// A history far beyond any bench's years; a larger file is not read whole.
-constexpr qint64 maxReadBytes = 64 * 1024 * 1024;
+// A record takes well under a kilobyte, and one of the longest fields a card can give
+// (paths, a version file's 4 KiB) far less than this: a longer line is no record of
+// ours, and is skipped without being held whole.
+constexpr int maxLineBytes = 1024 * 1024;
 
 QString olderFile(const QString &file)
 {
     return QFileInfo(file).path() + QStringLiteral("/history.1.jsonl");
 }
 
-void readLines(const QString &path, QVector<HistoryRecord> *records)
+QString lockFile(const QString &file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QList<QByteArray> lines = file.read(maxReadBytes).split('\n');
-    for (const QByteArray &line : lines) {
-        const QJsonDocument document = QJsonDocument::fromJson(line);
-        if (const std::optional<HistoryRecord> record = HistoryRecord::fromJson(document.object()))
-            records->append(*record);
+    return file + QStringLiteral(".lock");
+}
+
+// Hands each line of the file to take, a piece at a time; a line too long for a record
+// is passed over whole. Returns why the file could not be read to its end, or "".
+QString forEachLine(QFile &file, qint64 pieceBytes, const std::function<void(const QByteArray &)> &take)
+{
+    QByteArray partial; // the start of a line that goes on in the next piece
+    bool overlong = false;
+    for (;;) {
+        const QByteArray piece = file.read(pieceBytes);
+        if (piece.isEmpty())
+            break;
+        int start = 0;
+        for (int end = piece.indexOf('\n'); end >= 0; start = end + 1, end = piece.indexOf('\n', start)) {
+            if (!overlong)
+                take(partial + piece.mid(start, end - start));
+            partial.clear();
+            overlong = false;
+        }
+        if (!overlong)
+            partial += piece.mid(start);
+        if (partial.size() > maxLineBytes) {
+            partial.clear();
+            overlong = true;
+        }
     }
+    if (!overlong && !partial.isEmpty())
+        take(partial);
+    return file.error() == QFileDevice::NoError ? QString() : file.fileName() + ": " + file.errorString();
 }
 }
 
@@ -47,7 +73,11 @@ bool UpdateHistory::append(const HistoryRecord &record, QString *why) const
         *why = "cannot make the folder " + QFileInfo(file).path();
         return false;
     }
-    QLockFile lock(file + QStringLiteral(".lock"));
+    for (const QString &path : {lockFile(file), olderFile(file), file}) {
+        if (!isOwnFileOrAbsent(path, why))
+            return false;
+    }
+    QLockFile lock(lockFile(file));
     if (!lock.tryLock(lockWaitMs)) {
         *why = "another program holds the lock of " + file;
         return false;
@@ -57,10 +87,8 @@ bool UpdateHistory::append(const HistoryRecord &record, QString *why) const
         QFile::rename(file, olderFile(file));
     }
     QFile history(file);
-    if (!history.open(QIODevice::ReadWrite | QIODevice::Append)) {
-        *why = file + ": " + history.errorString();
+    if (!openOwnFile(history, QIODevice::ReadWrite | QIODevice::Append, why))
         return false;
-    }
     // After a torn line, the record starts on a line of its own.
     QByteArray line = QJsonDocument(record.toJson()).toJson(QJsonDocument::Compact) + '\n';
     char last = '\n';
@@ -73,14 +101,42 @@ bool UpdateHistory::append(const HistoryRecord &record, QString *why) const
     return true;
 }
 
-UpdateHistory::Read UpdateHistory::read() const
+QString UpdateHistory::forEachRecord(const std::function<void(const HistoryRecord &)> &take, qint64 pieceBytes) const
+{
+    const QStringList paths{olderFile(file), file};
+    QString why;
+    for (const QString &path : paths) {
+        if (!isOwnFileOrAbsent(path, &why))
+            return why;
+    }
+    for (const QString &path : paths) {
+        QFile lines(path);
+        if (!QFileInfo::exists(path))
+            continue;
+        if (!openOwnFile(lines, QIODevice::ReadOnly, &why))
+            return why;
+        why = forEachLine(lines, pieceBytes, [&take](const QByteArray &line) {
+            if (const std::optional<HistoryRecord> record = HistoryRecord::fromJson(QJsonDocument::fromJson(line).object()))
+                take(*record);
+        });
+        if (!why.isEmpty())
+            return why;
+    }
+    return QString();
+}
+
+UpdateHistory::Read UpdateHistory::readNewest(int count) const
 {
     Read read;
-    if (QFileInfo::exists(file) && !QFileInfo(file).isReadable()) {
-        read.problem = file + " cannot be read";
-        return read;
-    }
-    readLines(olderFile(file), &read.records);
-    readLines(file, &read.records);
+    std::deque<HistoryRecord> newest;
+    read.problem = forEachRecord([&](const HistoryRecord &record) {
+        newest.push_back(record);
+        if (int(newest.size()) > count) {
+            newest.pop_front();
+            ++read.olderNotKept;
+        }
+    });
+    if (read.problem.isEmpty())
+        read.records = QVector<HistoryRecord>(newest.begin(), newest.end());
     return read;
 }

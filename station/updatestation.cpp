@@ -222,7 +222,9 @@ void UpdateStation::record(UpdateRun &run, int index)
     entry.to = camera.entry.version;
     entry.sha256 = QString::fromLatin1(outcome.sha256.toHex());
     entry.outcome = outcomeName(outcome.end);
-    entry.title = messageFor(camera, outcome).title;
+    const UpdateMessage message = messageFor(camera, outcome);
+    entry.title = message.title;
+    entry.reason = outcome.succeeded() ? QString() : message.brief;
     entry.durationMs = outcome.durationMs;
     entry.bytes = outcome.bytes;
     entry.program = options.program;

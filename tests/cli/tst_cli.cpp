@@ -13,6 +13,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 
 namespace {
 constexpr int programMs = 60000; // generous, for the sanitizers; a fault fails in that time
@@ -30,6 +32,57 @@ struct Run
         return objects;
     }
 };
+
+// What a terminal of that size keeps of the bytes written to it, scrollback included: its
+// lines of text, wrapped rows joined. It wraps as xterm does and follows the moves the
+// live lines make (ESC [ n A, never above the screen's top; ESC [ J).
+QStringList transcript(const QByteArray &bytes, int columns, int rows)
+{
+    QStringList shown{""};
+    QList<bool> wrapped{false}; // the row goes on from the one above
+    int row = 0, column = 0;
+    const auto down = [&](bool wrapping) {
+        if (++row == shown.size()) {
+            shown << "";
+            wrapped << wrapping;
+        }
+    };
+    const QString text = QString::fromUtf8(bytes);
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == '\x1b' && text.mid(i, 2) == "\x1b[") {
+            const int end = text.indexOf(QRegularExpression("[@-~]"), i + 2);
+            if (text.at(end) == 'A')
+                row = qMax(row - text.mid(i + 2, end - i - 2).toInt(), qMax(0, shown.size() - rows));
+            if (text.at(end) == 'J') {
+                shown[row].truncate(column);
+                shown.erase(shown.begin() + row + 1, shown.end());
+                wrapped.erase(wrapped.begin() + row + 1, wrapped.end());
+            }
+            i = end;
+        } else if (c == '\r') {
+            column = 0;
+        } else if (c == '\n') {
+            down(false);
+        } else {
+            if (column == columns) { // a full row wraps when the next character comes
+                down(true);
+                column = 0;
+            }
+            shown[row] = shown[row].leftJustified(column) + c + shown[row].mid(column + 1);
+            ++column;
+        }
+    }
+    QStringList lines;
+    for (int i = 0; i < shown.size(); ++i) {
+        if (wrapped[i])
+            lines.last() += shown[i];
+        else
+            lines << shown[i];
+    }
+    lines.removeAll("");
+    return lines;
+}
 }
 
 class CliTest : public QObject
@@ -138,28 +191,134 @@ private slots:
         QVERIFY(updated.lines().first()["event"] == "progress" || updated.lines()[1]["event"] == "progress");
         QCOMPARE(server.requestCount("/fw/tz22.bin") - requestsBefore, 1);
         QVERIFY(fileBytes(a + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == image22 && fileBytes(b + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == image22);
+        QMap<QString, QString> reasons;
+        for (const QJsonObject &record : run({"--json", "history"}).lines())
+            reasons.insert(record["camera"].toString(), record["reason"].toString());
+        QCOMPARE(reasons, (QMap<QString, QString>{{a, ""}, {b, ""}, {locked, "card not writable"}}));
+    }
+
+    // On a terminal too small for a line per camera: the live lines fit its width and
+    // rows, and when the run is over only the result lines are left of them.
+    void liveTerminal()
+    {
+        QStringList results;
+        for (const QString name : {"card-a", "card-b", "card-c", "card-d", "card-e", "card-f"}) {
+            const QString root = card(name, "TZ22", "5.910\n");
+            QVERIFY(!root.isEmpty());
+            results << root + "  TZ2200 - Update Successful  Please disconnect the USB to finish the update process.";
+        }
+        server.serveSlowly("/fw/tz22.bin", image22, 25000, 100);
+        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const struct winsize size = {5, 50, 0, 0};
+        QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0
+                && ::ioctl(terminal, TIOCSWINSZ, &size) == 0);
+        const QString side = QString::fromLocal8Bit(::ptsname(terminal));
+        const int held = ::open(QFile::encodeName(side).constData(), O_RDWR | O_NOCTTY); // open until all is read
+        QProcess cli;
+        cli.setStandardOutputFile(side);
+        run({"update"}, &cli);
+        QByteArray drawn;
+        const auto readAll = [&] {
+            char bytes[4096];
+            for (ssize_t n; (n = ::read(terminal, bytes, sizeof bytes)) > 0;)
+                drawn.append(bytes, int(n));
+        };
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                readAll();
+                return cli.state() == QProcess::NotRunning;
+            },
+            programMs));
+        readAll();
+        ::close(held);
+        ::close(terminal);
+        server.serve("/fw/tz22.bin", image22);
+        QCOMPARE(cli.exitCode(), 0);
+        QVERIFY(drawn.contains("more under way"));
+        QStringList kept = transcript(drawn, 50, 5);
+        kept.sort();
+        QCOMPARE(kept, results);
     }
 
     void exitCodes_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("arguments"); // CARD: the card's mount point
+        QTest::addColumn<bool>("attached");
         QTest::addColumn<int>("exitCode");
-        QTest::newRow("an id no camera has") << QStringList{"update", "/media/nowhere"} << 2;
-        QTest::newRow("no camera attached") << QStringList{"update"} << 2;
-        QTest::newRow("no server") << QStringList{"--source", "https://127.0.0.1:1/fw", "list"} << 3;
-        QTest::newRow("usage: unknown command") << QStringList{"frobnicate"} << 64;
-        QTest::newRow("usage: --all with ids") << QStringList{"update", "--all", "/media/a"} << 64;
-        QTest::newRow("usage: http source") << QStringList{"--source", "http://127.0.0.1/fw", "list"} << 64;
+        QTest::newRow("an id no camera has") << QStringList{"update", "/media/nowhere"} << true << 2;
+        QTest::newRow("no camera attached") << QStringList{"update"} << false << 2;
+        QTest::newRow("list, no camera attached") << QStringList{"list"} << false << 2;
+        QTest::newRow("a known id and an unknown") << QStringList{"update", "CARD", "/media/nowhere"} << true << 1;
+        QTest::newRow("no server") << QStringList{"--source", "https://127.0.0.1:1/fw", "list"} << true << 3;
+        QTest::newRow("--since, a time with its offset")
+            << QStringList{"history", "--since", "2999-12-07T15:00:30.5+01:00"} << true << 0;
+        QTest::newRow("usage: unknown command") << QStringList{"frobnicate"} << true << 64;
+        QTest::newRow("usage: --all with ids") << QStringList{"update", "--all", "/media/a"} << true << 64;
+        QTest::newRow("usage: http source") << QStringList{"--source", "http://127.0.0.1/fw", "list"} << true << 64;
+        QTest::newRow("usage: --since, second 99") << QStringList{"history", "--since", "2026-12-07T15:00:99Z"} << true << 64;
+        QTest::newRow("usage: --since, offset +99:00") << QStringList{"history", "--since", "2026-12-07T15:00+99:00"} << true << 64;
+        QTest::newRow("usage: --since, more after the date") << QStringList{"history", "--since", "2026-12-07garbage"} << true << 64;
     }
     void exitCodes()
     {
         QFETCH(QStringList, arguments);
-        QVERIFY(!card("card-a", "TZ22", "5.910\n").isEmpty() || arguments.contains("--all"));
-        if (QTest::currentDataTag() == QLatin1String("no camera attached"))
-            pullCard(scratch.filePath("card-a"));
-        const Run done = run(arguments);
+        QFETCH(bool, attached);
+        const QString camera = card("card-a", "TZ22", "5.910\n");
+        QVERIFY(!camera.isEmpty() && (attached || pullCard(camera)));
+        const bool named = arguments.removeAll("CARD") > 0;
+        const Run done = run(named ? arguments << camera : arguments);
         QTEST(done.exitCode, "exitCode");
-        QCOMPARE(done.out.isEmpty(), true); // nothing to tell there, diagnostics on stderr
+        // Only a camera named and attached is updated, and told on standard output;
+        // every diagnostic line names the program.
+        QCOMPARE(fileBytes(camera + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == image22, named);
+        QCOMPARE(done.out.isEmpty(), !named);
+        for (const QByteArray &line : done.err.split('\n'))
+            QVERIFY2(line.isEmpty() || line.startsWith("vek-updater-cli: "), line.constData());
+    }
+
+    // --help and --version answer where there is no display (a terminal over ssh, a
+    // package build); the help opens with the usage lines, and tells every exit status.
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("window, --version") << VEK_APP << "--version" << "^vek-updater [0-9.]+\n$";
+        QTest::newRow("window, --help") << VEK_APP << "--help" << "^Usage: vek-updater \\[--source";
+        QTest::newRow("command line, --version") << VEK_CLI << "--version" << "^vek-updater-cli [0-9.]+\n$";
+        QTest::newRow("command line, --help") << VEK_CLI << "--help"
+                                              << "^Usage: vek-updater-cli \\[--json.*\n  130  .*\n  143  ";
+    }
+    void helpAndVersion()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, argument);
+        QFETCH(QString, says);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(variable);
+        process.setProcessEnvironment(environment);
+        process.start(program, {argument});
+        QVERIFY(process.waitForFinished(programMs));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        const QString out = process.readAllStandardOutput();
+        QVERIFY2(QRegularExpression(says, QRegularExpression::DotMatchesEverythingOption).match(out).hasMatch(),
+                 qPrintable(out));
+    }
+
+    // The manual page, made by help2man from --help, shows each usage line as a line.
+    void manualPage()
+    {
+        if (!QFile::exists(VEK_CLI_MANUAL))
+            QSKIP("this build makes no manual page (VEK_MAN_PAGES)");
+        QProcess unpack;
+        unpack.start("gzip", {"-dc", VEK_CLI_MANUAL});
+        QVERIFY(unpack.waitForFinished(programMs));
+        const QString synopsis = QString(unpack.readAllStandardOutput()).section(".SH SYNOPSIS", 1).section(".SH ", 0, 0);
+        QCOMPARE(synopsis.count(".B vek-updater-cli\n"), 6);
+        QCOMPARE(synopsis.count(".br\n"), 5);
     }
 
     // The window and the command line keep one history, in the order the updates ended;
@@ -194,6 +353,32 @@ private slots:
         const QList<QByteArray> csv = run({"history", "--csv"}).out.split('\n');
         QCOMPARE(csv.size(), 4);
         QVERIFY(csv[0].startsWith("time,camera,model,") && csv[2].contains(",vek-updater-cli,"));
+    }
+
+    // A history of any size is listed whole, the older file's records first: the last
+    // of each, past the first 64 MiB, included.
+    void longHistory()
+    {
+        const QString folder = scratch.filePath("data/vek-updater");
+        QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
+        const auto line = [](const QString &camera, int year, int titleBytes) {
+            return QJsonDocument(QJsonObject{{"time", QString("%1-12-07T10:00:00Z").arg(year)}, {"camera", camera},
+                                             {"outcome", 0}, {"title", QString(titleBytes, 'x')}})
+                       .toJson(QJsonDocument::Compact)
+                   + '\n';
+        };
+        QFile older(folder + "/history.1.jsonl");
+        const QByteArray filler = line("/media/old", 2020, 1000).repeated(1000);
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        while (older.size() <= 64 << 20)
+            QCOMPARE(older.write(filler), qint64(filler.size()));
+        QVERIFY(older.write(line("/media/older-file-last", 2026, 0)) > 0 && older.flush());
+        QVERIFY(writeFile(folder + "/history.jsonl", filler + line("/media/newest", 2026, 0)));
+        const QList<QJsonObject> listed = run({"--json", "history", "--since", "2026-01-01"}).lines();
+        QDir(folder).removeRecursively();
+        QCOMPARE(listed.size(), 2);
+        QCOMPARE(listed[0]["camera"].toString() + " " + listed[1]["camera"].toString(),
+                 QString("/media/older-file-last /media/newest"));
     }
 
     // An air-gapped bench: fetch fills a folder once; updates from it need no server and

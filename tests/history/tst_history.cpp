@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <thread>
+#include <unistd.h>
 
 namespace {
 HistoryRecord record(int number, const QString &brand = "ORVA")
@@ -49,7 +50,7 @@ private slots:
         QVERIFY(file.open(QIODevice::Append) && file.write("{\"time\":\"2026-12-07T10:") > 0);
         file.close();
         QVERIFY(history.append(record(2), &why));
-        QCOMPARE(cameras(history.read().records), QStringList({"/media/card1", "/media/card2"}));
+        QCOMPARE(cameras(history.readNewest(1000).records), QStringList({"/media/card1", "/media/card2"}));
         QCOMPARE(fileBytes(history.path()).count('\n'), 3);
     }
 
@@ -81,12 +82,92 @@ private slots:
         QString why;
         for (int i = 1; i <= 60; ++i)
             QVERIFY(history.append(record(i), &why));
-        const QStringList kept = cameras(history.read().records);
+        const QStringList kept = cameras(history.readNewest(1000).records);
         QVERIFY(QFile::exists(folder.filePath("history.1.jsonl")));
         QVERIFY(!kept.contains("/media/card1") && kept.size() > 10);
         QCOMPARE(kept.last(), QString("/media/card60"));
         for (int i = 1; i < kept.size(); ++i)
             QVERIFY(kept[i - 1].mid(11).toInt() < kept[i].mid(11).toInt());
+    }
+
+    // Read in pieces of any size, every record comes whole, a line far too long for one
+    // is passed over, and the newest are kept with a count of the older ones.
+    void readInPieces_data()
+    {
+        QTest::addColumn<qint64>("pieceBytes");
+        QTest::newRow("a byte") << qint64(1);
+        QTest::newRow("7 bytes") << qint64(7);
+        QTest::newRow("the product's") << UpdateHistory::defaultPieceBytes;
+    }
+    void readInPieces()
+    {
+        QFETCH(qint64, pieceBytes);
+        QTemporaryDir folder;
+        const UpdateHistory history(folder.path());
+        QString why;
+        for (int i = 1; i <= 8; ++i) {
+            QVERIFY(history.append(record(i), &why));
+            if (i == 5)
+                QVERIFY(writeFile(history.path(), fileBytes(history.path()) + QByteArray(3 << 20, 'x') + '\n'));
+        }
+        QVector<HistoryRecord> read;
+        QVERIFY(history.forEachRecord([&read](const HistoryRecord &entry) { read << entry; }, pieceBytes).isEmpty());
+        QStringList all;
+        for (int i = 1; i <= 8; ++i)
+            all << "/media/card" + QString::number(i);
+        QCOMPARE(cameras(read), all);
+        const UpdateHistory::Read newest = history.readNewest(3);
+        QCOMPARE(cameras(newest.records), all.mid(5));
+        QCOMPARE(newest.olderNotKept, qint64(5));
+    }
+
+    // A history file, its older file or its lock that is a link, or another user's file,
+    // is neither written through nor read.
+    void refusedFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("link");
+        QTest::newRow("history.jsonl a link") << "history.jsonl" << true;
+        QTest::newRow("history.1.jsonl a link") << "history.1.jsonl" << true;
+        QTest::newRow("the lock a link") << "history.jsonl.lock" << true;
+        QTest::newRow("history.jsonl another user's") << "history.jsonl" << false;
+    }
+    void refusedFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, link);
+        QTemporaryDir folder, elsewhere;
+        const UpdateHistory history(folder.path());
+        QString why;
+        QVERIFY(history.append(record(1), &why) && writeFile(elsewhere.filePath("target"), "kept\n"));
+        const QString path = folder.filePath(name);
+        QFile::remove(path);
+        if (link)
+            QVERIFY(QFile::link(elsewhere.filePath("target"), path));
+        else if (::geteuid() != 0 || !writeFile(path, "{}\n") || ::chown(QFile::encodeName(path).constData(), 65534, 65534) != 0)
+            QSKIP("making another user's file takes root");
+        QVERIFY(!history.append(record(2), &why));
+        QVERIFY2(why.contains(path), qPrintable(why));
+        QCOMPARE(fileBytes(elsewhere.filePath("target")), QByteArray("kept\n"));
+        if (!name.endsWith(".lock"))
+            QVERIFY(history.readNewest(10).records.isEmpty() && !history.readNewest(10).problem.isEmpty());
+    }
+
+    // Lines whose fields have the wrong type are no records.
+    void malformedRecords_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("record");
+        QTest::newRow("whole") << QByteArray(R"({"time":"2026-12-07T10:00:00Z","camera":"/m/a","outcome":0})") << true;
+        QTest::newRow("camera a number") << QByteArray(R"({"time":"2026-12-07T10:00:00Z","camera":5,"outcome":0})") << false;
+        QTest::newRow("camera null") << QByteArray(R"({"time":"2026-12-07T10:00:00Z","camera":null,"outcome":0})") << false;
+        QTest::newRow("outcome true") << QByteArray(R"({"time":"2026-12-07T10:00:00Z","camera":"/m/a","outcome":true})") << false;
+        QTest::newRow("outcome a list") << QByteArray(R"({"time":"2026-12-07T10:00:00Z","camera":"/m/a","outcome":[]})") << false;
+    }
+    void malformedRecords()
+    {
+        QFETCH(QByteArray, line);
+        QTEST(HistoryRecord::fromJson(QJsonDocument::fromJson(line).object()).has_value(), "record");
     }
 
     // A spreadsheet-shaped CSV: a header, a row per record, fields quoted where they
@@ -97,7 +178,7 @@ private slots:
         const QList<QByteArray> rows = csv.split('\n');
         QCOMPARE(rows.size(), 4);
         QCOMPARE(rows[0], QByteArray("time,camera,model,brand,location,from,to,sha256,outcome,title,durationMs,bytes,"
-                                     "program,workstation,user\r"));
+                                     "program,workstation,user,reason,signer\r"));
         QVERIFY(rows[1].startsWith("2026-12-07T10:00:01.000Z,/media/card1,TZ2200,\"OR,VA \"\"x\"\"\",,5.910,5.920,,-4,"));
         QVERIFY(rows[2].contains(",\"'=HYPERLINK(\"\"x\"\")\","));
         QVERIFY(rows[2].contains(",0,TZ2200 - Update Successful,0,2,"));

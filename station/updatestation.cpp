@@ -22,6 +22,7 @@ UpdateStation::UpdateStation(const Options &options)
     : options(options),
       cameraMonitor(registry, options.monitor),
       updateHistory(options.historyFolder),
+      reports({options.program, options.metricsFolder, options.stationName}, updateHistory),
       queue(cache, options.source, options.limits)
 {
     lastWrite.fulfil(true);
@@ -38,6 +39,16 @@ UpdateStation::UpdateStation(const Options &options)
                 if (camera.route == CameraRoute::Adb && !result.upToDate && !result.skipped)
                     cameraMonitor.rereadAdbSerial(camera.location);
             });
+    connect(&registry, &CameraRegistry::cameraAttached, this, &UpdateStation::tellBench);
+    connect(&registry, &CameraRegistry::cameraDetached, this, &UpdateStation::tellBench);
+    connect(&queue, &UpdateQueue::started, this, [this](int index) {
+        updatesRunning.insert(index);
+        tellBench();
+    });
+    connect(&queue, &UpdateQueue::finished, this, [this](int index) {
+        updatesRunning.remove(index);
+        tellBench();
+    });
 }
 
 UpdateStation::~UpdateStation() = default;
@@ -98,20 +109,27 @@ void UpdateStation::record(int index, const AttachedCamera &camera, const Update
     entry.user = userName();
     const Pending<bool> previous = lastWrite, written;
     lastWrite = written;
-    runInBackground([history = updateHistory, entry, previous, written, reply = mailbox.address(), told, this] {
+    runInBackground([history = updateHistory, entry, slot = camera.slot, previous, written, reply = mailbox.address(),
+                     told, this] {
         previous.waitFor(historyWaitMs);
         QString why;
         const bool kept = history.append(entry, &why);
         written.fulfil(kept);
-        reply.post([this, kept, why, told] {
+        reply.post([this, kept, why, entry, slot, told] {
             // The update itself went as it went: a history that cannot be kept is said
             // once, and nothing else.
             if (!kept && !historyFailureLogged)
                 qWarning().noquote() << "The history of updates cannot be kept:" << why;
             historyFailureLogged = historyFailureLogged || !kept;
+            reports.updateFinished(entry, slot);
             told();
         });
     });
+}
+
+void UpdateStation::tellBench()
+{
+    reports.camerasChanged(registry.cameras().size(), updatesRunning.size());
 }
 
 void UpdateStation::tellInOrder()

@@ -6,6 +6,7 @@
 #include "detection/cameraregistry.h"
 #include "history/updatehistory.h"
 #include "outside/background.h"
+#include "station/stationreports.h"
 #include "update/firmwarecache.h"
 #include "update/installlimits.h"
 #include "update/updatemessages.h"
@@ -30,6 +31,8 @@ public:
         MonitorOptions monitor;
         QString program; // which program ran an update, for the history
         QString historyFolder; // empty: the user's data location
+        QString metricsFolder = {}; // for the node exporter's textfile collector; empty: none
+        QString stationName = {};   // the bench's name in its metrics and journal entries; empty: the host name
     };
 
     explicit UpdateStation(const Options &options);
@@ -70,6 +73,7 @@ private:
     };
     void record(int index, const AttachedCamera &camera, const UpdateResult &result);
     void tellInOrder();
+    void tellBench();
 
     const Options options;
     LoadedCatalogue loaded;
@@ -77,7 +81,9 @@ private:
     CameraMonitor cameraMonitor;
     FirmwareCache cache;
     UpdateHistory updateHistory;
+    StationReports reports;
     UpdateQueue queue;
+    QSet<int> updatesRunning; // by index in the queue
     // Records are written one after the other, in the background.
     Pending<bool> lastWrite;
     QSet<int> recorded;

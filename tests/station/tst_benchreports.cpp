@@ -16,8 +16,6 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include <cstring>
-
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -32,16 +30,12 @@ const QString stationLabel = "station=\"bench \\\"7\\\"\\\\east\\nrow\"";
 QMap<QByteArray, QByteArray> journalFields(const QByteArray &datagram)
 {
     QMap<QByteArray, QByteArray> fields;
-    for (int at = 0, end; at < datagram.size() && (end = datagram.indexOf('\n', at)) > 0;) {
+    for (int at = 0, end; (end = datagram.indexOf('\n', at)) > 0; at = end + 1) {
         const QByteArray line = datagram.mid(at, end - at);
-        if (line.contains('=')) {
-            fields.insert(line.left(line.indexOf('=')), line.mid(line.indexOf('=') + 1));
-            at = end + 1;
-            continue;
-        }
-        const int size = int(qFromLittleEndian<quint64>(datagram.constData() + end + 1));
-        fields.insert(line, datagram.mid(end + 9, size));
-        at = end + 9 + size + 1;
+        const int equals = line.indexOf('=');
+        const int size = equals > 0 ? 0 : int(qFromLittleEndian<quint64>(datagram.constData() + end + 1));
+        fields.insert(equals > 0 ? line.left(equals) : line, equals > 0 ? line.mid(equals + 1) : datagram.mid(end + 9, size));
+        end += equals > 0 ? 0 : 9 + size;
     }
     return fields;
 }
@@ -109,25 +103,18 @@ private slots:
         // Today's totals count this program's records of today, and no others.
         const UpdateHistory history(scratch.filePath("data/vek-updater"));
         QString why;
-        for (const auto &[daysAgo, program, outcome] : {std::make_tuple(0, "vek-updater-cli", "0"),
-                                                        std::make_tuple(1, "vek-updater-cli", "0"),
-                                                        std::make_tuple(0, "vek-updater", "-4")}) {
+        for (const auto &[daysAgo, program] : {std::pair(0, "vek-updater-cli"), {1, "vek-updater-cli"}, {0, "vek-updater"}}) {
             HistoryRecord earlier;
             earlier.time = QDateTime::currentDateTimeUtc().addDays(-daysAgo);
-            earlier.camera = "/media/earlier";
-            earlier.model = "TZ2200";
-            earlier.outcome = outcome;
-            earlier.program = program;
+            earlier.camera = "/media/earlier", earlier.model = "TZ2200", earlier.outcome = "0", earlier.program = program;
             QVERIFY2(history.append(earlier, &why), qPrintable(why));
         }
 
         QVERIFY(::mount("journal", "/run", "tmpfs", MS_NOSUID | MS_NODEV, "size=1m") == 0);
         QVERIFY(QDir().mkpath("/run/systemd/journal"));
         const int journal = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, "/run/systemd/journal/socket");
-        QVERIFY(::bind(journal, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        const sockaddr_un address{AF_UNIX, "/run/systemd/journal/socket"};
+        QVERIFY(::bind(journal, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0);
 
         made = card("card-a"), failed = card("card-b"), metrics = scratch.filePath("metrics");
         QVERIFY(!made.isEmpty() && !failed.isEmpty() && QDir().mkpath(metrics));

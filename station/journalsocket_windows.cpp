@@ -1,6 +1,6 @@
 #include "station/journalsocket.h"
 
-// Windows has no systemd journal; its event log is another matter.
+// Windows has no systemd journal: nothing is sent.
 JournalDelivery sendToJournal(const QByteArray &datagram, QString *why)
 {
     Q_UNUSED(datagram)

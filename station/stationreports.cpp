@@ -9,8 +9,6 @@
 #include <QDebug>
 #include <QSysInfo>
 
-#include <utility>
-
 namespace {
 constexpr int metricsIntervalMs = 60000;
 constexpr int lastWriteWaitMs = 3000;

@@ -18,6 +18,8 @@ UpdateStation::Options stationOptions(const CliRequest &request)
     // Other programs on the station may use the adb server too.
     options.monitor.stopAdbServerAtEnd = false;
     options.program = QStringLiteral("vek-updater-cli");
+    options.metricsFolder = request.metricsFolder;
+    options.stationName = request.stationName;
     return options;
 }
 

@@ -93,7 +93,17 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
                                     QStringLiteral("Take the catalogue and the images from DIR, or from the https "
                                                    "address of a mirror, instead of the maker's server."),
                                     QStringLiteral("DIR|URL"));
-    parser.addOptions({help, version, json, csv, all, since, source});
+    const QCommandLineOption metricsFolder(
+        QStringLiteral("metrics-dir"),
+        QStringLiteral("list, update, watch: keep the station's metrics in DIR/vek-updater-cli.prom for the node "
+                       "exporter's textfile collector, after every update and once a minute."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption stationName(
+        QStringLiteral("station"),
+        QStringLiteral("list, update, watch: the bench's name in its metrics and journal entries (default: the "
+                       "host name)."),
+        QStringLiteral("NAME"));
+    parser.addOptions({help, version, json, csv, all, since, source, metricsFolder, stationName});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, update, watch, history or fetch."));
     if (!parser.parse(arguments))
         return refuse(parser.errorText(), exitCode);
@@ -134,6 +144,11 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
         return refuse(QStringLiteral("--csv goes with history, and not with --json"), exitCode);
     if (parser.isSet(since) && request.command != Command::History)
         return refuse(QStringLiteral("--since goes with history"), exitCode);
+    const bool runsStation = request.command != Command::History && request.command != Command::Fetch;
+    if ((parser.isSet(metricsFolder) || parser.isSet(stationName)) && !runsStation)
+        return refuse(QStringLiteral("--metrics-dir and --station go with list, update and watch"), exitCode);
+    request.metricsFolder = parser.value(metricsFolder);
+    request.stationName = parser.value(stationName);
     if (request.command == Command::Fetch && (words.isEmpty() || request.json))
         return refuse(QStringLiteral("fetch needs a folder, and prints no JSON"), exitCode);
     if (request.command == Command::Update)

@@ -20,6 +20,8 @@ struct CliRequest
     QString folder;        // fetch: where the catalogue and images go
     QStringList models;    // fetch: the models named; none means all
     QDateTime since;       // history: records from then on
+    QString metricsFolder; // list, update, watch: where the station's metrics go; empty: none
+    QString stationName;   // list, update, watch: the bench's name in them; empty: the host name
 };
 
 // Reads the arguments. --help and --version are answered here, and a wrong command

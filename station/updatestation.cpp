@@ -34,7 +34,8 @@ UpdateStation::UpdateStation(const Options &options)
       monitor(registry, options.monitor),
       cache(options.cacheFolder),
       supply(cache, options.source, options.limits.download),
-      updateHistory(options.historyFolder)
+      updateHistory(options.historyFolder),
+      reports({options.program, options.metricsFolder, options.stationName}, updateHistory)
 {
     connect(&registry, &CameraRegistry::cameraAttached, this, &UpdateStation::cameraAttached);
     connect(&registry, &CameraRegistry::cameraChanged, this, &UpdateStation::cameraChanged);
@@ -42,6 +43,10 @@ UpdateStation::UpdateStation(const Options &options)
     connect(&registry, &CameraRegistry::cameraDetached, this, &UpdateStation::cameraDetached);
     connect(&registry, &CameraRegistry::detectionError, this, &UpdateStation::detectionError);
     connect(&monitor, &CameraMonitor::passFinished, this, &UpdateStation::passFinished);
+    // What the workshop's monitoring sees of the bench.
+    connect(&registry, &CameraRegistry::cameraAttached, this, &UpdateStation::tellBench);
+    connect(&registry, &CameraRegistry::cameraDetached, this, &UpdateStation::tellBench);
+    connect(this, &UpdateStation::updatingChanged, this, &UpdateStation::tellBench);
 }
 
 UpdateStation::~UpdateStation()
@@ -230,7 +235,7 @@ void UpdateStation::record(UpdateRun &run, int index)
     entry.program = options.program;
     entry.workstation = QSysInfo::machineHostName();
     entry.user = userName();
-    records << PendingRecord{&run, index, entry};
+    records << PendingRecord{&run, index, entry, camera.slot};
     writeNextRecord();
 }
 
@@ -241,10 +246,11 @@ void UpdateStation::writeNextRecord()
     if (writingRecord || records.isEmpty())
         return;
     writingRecord = true;
-    runInBackground([history = updateHistory, entry = records.first().record, reply = mailbox.address(), this] {
+    const PendingRecord next = records.first();
+    runInBackground([history = updateHistory, entry = next.record, reply = mailbox.address(), this] {
         QString why;
         const bool kept = history.append(entry, &why);
-        reply.post([this, kept, why] {
+        reply.post([this, kept, why, entry] {
             // The update itself went as it went: a history that cannot be kept is said
             // once, and nothing else.
             if (!kept && !historyFailureLogged)
@@ -252,11 +258,17 @@ void UpdateStation::writeNextRecord()
             historyFailureLogged = historyFailureLogged || !kept;
             writingRecord = false;
             const PendingRecord written = records.takeFirst();
+            reports.updateFinished(entry, written.slot);
             if (written.run)
                 written.run->tell(written.index);
             writeNextRecord();
         });
     });
+}
+
+void UpdateStation::tellBench()
+{
+    reports.camerasChanged(registry.cameras().size(), updatesUnderWay());
 }
 
 UpdateMessage UpdateStation::messageFor(const AttachedCamera &camera, const UpdateOutcome &outcome) const

@@ -8,6 +8,7 @@
 #include "outside/background.h"
 #include "station/updaterun.h"
 #include "update/adbdestination.h"
+#include "station/stationreports.h"
 #include "update/firmwarecache.h"
 #include "update/imagesupply.h"
 #include "update/updatemessages.h"
@@ -52,6 +53,8 @@ public:
         QString program;       // which program ran an update, for the history
         QString historyFolder; // empty: the user's data location
         QString cacheFolder;   // empty: the user's cache location
+        QString metricsFolder = {}; // for the node exporter's textfile collector; empty: none
+        QString stationName = {};   // the bench's name in its metrics and journal entries; empty: the host name
     };
 
     explicit UpdateStation(const Options &options);
@@ -105,6 +108,7 @@ private:
     void cameraGone(const AttachedCamera &camera);
     void record(UpdateRun &run, int index);
     void writeNextRecord();
+    void tellBench();
 
     const Options options;
     LoadedCatalogue loaded;
@@ -113,6 +117,7 @@ private:
     FirmwareCache cache;
     ImageSupply supply;
     UpdateHistory updateHistory;
+    StationReports reports;
     QList<QPointer<UpdateRun>> runs; // in the order they were started
     QSet<QString> updating;          // keys of cameras under way
     struct PendingRecord
@@ -120,6 +125,7 @@ private:
         QPointer<UpdateRun> run;
         int index;
         HistoryRecord record;
+        QString slot; // for the workshop's monitoring
     };
     QList<PendingRecord> records; // written one after the other
     bool writingRecord = false;

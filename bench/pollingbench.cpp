@@ -4,7 +4,7 @@
 #include "guistallmeter.h"
 #include "messageboxwatcher.h"
 #include "resulttable.h"
-#include "testkit.h"
+#include "windowkit.h"
 
 #include <QElapsedTimer>
 

@@ -10,7 +10,7 @@
 #include "httpsserver.h"
 #include "messageboxwatcher.h"
 #include "mountsandbox.h"
-#include "testkit.h"
+#include "windowkit.h"
 
 #include <QApplication>
 #include <QCryptographicHash>

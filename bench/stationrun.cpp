@@ -3,22 +3,25 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 
-BenchStation::BenchStation(const FirmwareSource &source) : station(UpdateStation::Options{source, {}, {}, QStringLiteral("vek-bench"), {}})
+BenchStation::BenchStation(const FirmwareSource &source)
+    : station(UpdateStation::Options{source, {}, {}, QStringLiteral("vek-bench"), {}, {}})
 {
-    pollTimer.setInterval(1000);
-    QObject::connect(&pollTimer, &QTimer::timeout, &station, &UpdateStation::poll);
 }
 
 bool BenchStation::findCameras(int count, QString *why)
 {
-    if (!pollTimer.isActive()) {
-        if (!station.loadCatalogue()) {
+    if (!watching) {
+        bool loaded = false, answered = false;
+        QObject::connect(&station, &UpdateStation::catalogueLoaded, &station, [&](bool ok) { loaded = ok, answered = true; });
+        station.loadCatalogue();
+        if (!QTest::qWaitFor([&] { return answered; }, 120000) || !loaded) {
             *why = "the catalogue did not load: " + station.catalogue().failure;
             return false;
         }
-        station.poll();
-        pollTimer.start();
+        station.startWatching();
+        watching = true;
     }
     if (QTest::qWaitFor([&] { return cameras().size() == count; }, 30000))
         return true;
@@ -30,24 +33,22 @@ BenchStation::Run BenchStation::update(const QVector<AttachedCamera> &cameras, i
 {
     Run run;
     QEventLoop wait;
-    UpdateQueue &queue = station.updates();
-    QObject::connect(&queue, &UpdateQueue::finished, &wait,
-                                           [&](int, const AttachedCamera &camera, const UpdateResult &result) {
-                                               if (result.outcome != InstallOutcome::Installed || result.upToDate
-                                                   || result.skipped)
-                                                   run.failure = QStringLiteral("%1: outcome %2").arg(camera.id()).arg(result.outcome);
-                                           });
-    QObject::connect(&queue, &UpdateQueue::allFinished, &wait, &QEventLoop::quit);
+    QElapsedTimer clock;
+    clock.start();
+    UpdateRun *updates = station.start(cameras);
+    QObject::connect(updates, &UpdateRun::cameraFinished, &wait, [&, updates](int index) {
+        const UpdateOutcome outcome = *updates->outcome(index);
+        if (outcome.end != UpdateEnd::Installed)
+            run.failure = QStringLiteral("%1: %2").arg(updates->camera(index).id(), outcomeName(outcome.end));
+    });
+    QObject::connect(updates, &UpdateRun::finished, &wait, &QEventLoop::quit);
     QTimer::singleShot(timeoutMs, &wait, [&] {
         run.failure = QStringLiteral("not finished in %1 s").arg(timeoutMs / 1000);
         wait.quit();
     });
-    QElapsedTimer clock;
-    clock.start();
-    queue.add(cameras);
     wait.exec();
     run.seconds = double(clock.nsecsElapsed()) / 1e9;
-    if (queue.isBusy())
-        queue.stop();
+    if (!station.isIdle())
+        station.stop();
     return run;
 }

@@ -58,7 +58,8 @@ CameraCommands::CameraCommands(const CliRequest &request, CliPrinter &printer)
 void CameraCommands::start()
 {
     if (!station.loadCatalogue()) {
-        CliPrinter::note("cannot load the catalogue from " + request.source.catalogueLocation());
+        CliPrinter::note("cannot load the catalogue from " + request.source.catalogueLocation() + ": "
+                         + station.catalogue().failure);
         return end(ExitCode::NoCatalogue);
     }
     switch (request.command) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/cataloguesigning.h"
 #include "catalogue/firmwaresource.h"
 
 #include <QDateTime>
@@ -11,7 +12,8 @@
 // What the command line asks for.
 struct CliRequest
 {
-    enum class Command { List, Update, Watch, History, Fetch };
+    enum class Command { List, Update, Watch, History, Fetch, Keys };
+    enum class KeysAction { Generate, Trust, List };
     Command command = Command::List;
     bool json = false;
     bool csv = false;
@@ -20,6 +22,10 @@ struct CliRequest
     QString folder;        // fetch: where the catalogue and images go
     QStringList models;    // fetch: the models named; none means all
     QDateTime since;       // history: records from then on
+    FolderSigning signing; // fetch: the key that signs the folder, if any
+    KeysAction keysAction = KeysAction::List;
+    QString keyFile;       // keys generate, keys trust: the key file
+    QString keyName;       // keys generate, keys trust: the signer's name; empty: the file's
 };
 
 // Reads the arguments. --help and --version are answered here, and a wrong command

@@ -1,5 +1,6 @@
 #include "cli/fetchcommand.h"
 
+#include "catalogue/cataloguesigning.h"
 #include "catalogue/linkfilename.h"
 #include "cli/exitcodes.h"
 #include "update/checksum.h"
@@ -37,6 +38,11 @@ void FetchCommand::start()
     if (!QDir().mkpath(request.folder) || !saved.open(QIODevice::WriteOnly) || saved.write(catalogue.body) < 0
         || !saved.commit()) {
         CliPrinter::note("cannot write " + saved.fileName() + ": " + saved.errorString());
+        return end(ExitCode::Failed);
+    }
+    QString why;
+    if (!signFetchedCatalogue(request.folder, catalogue.body, request.signing, &why)) {
+        CliPrinter::note("cannot sign " + saved.fileName() + ": " + why);
         return end(ExitCode::Failed);
     }
     QVector<AttachedCamera> wanted;

@@ -1,9 +1,10 @@
 # vek_add_test(NAME <name> SOURCES <files...> [MOUNTS]): tst_<name>, run on the offscreen
 # platform with the scripted adb first on PATH (without a state folder it plays an adb
-# with no device), so no test starts the workstation's real adb. MOUNTS runs it in a
-# private mount namespace (with a user namespace of its own unless it runs as root),
-# where it may mount tmpfs cards nobody else sees; where that is refused the test is
-# skipped.
+# with no device), so no test starts the workstation's real adb, and with a configuration
+# folder of its own, so no signing key the user trusts refuses the folders and mirrors
+# the tests serve. MOUNTS runs it in a private mount namespace (with a user namespace of
+# its own unless it runs as root), where it may mount tmpfs cards nobody else sees; where
+# that is refused the test is skipped.
 function(vek_add_test)
     cmake_parse_arguments(ARG "MOUNTS" "NAME" "SOURCES" ${ARGN})
     set(target tst_${ARG_NAME})
@@ -23,6 +24,6 @@ function(vek_add_test)
     endif()
     add_test(NAME ${target} COMMAND ${command})
     set_tests_properties(${target} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH}"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH};XDG_CONFIG_HOME=${workdir}/config"
         TIMEOUT 300 SKIP_RETURN_CODE 77 WORKING_DIRECTORY ${workdir})
 endfunction()

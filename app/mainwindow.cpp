@@ -115,6 +115,11 @@ void MainWindow::takeCatalogue(bool loaded)
     };
     if (loaded)
         return ready();
+    // A source this workstation does not trust is no network trouble: the box says why.
+    if (station.catalogue().signatureProblem != SignatureProblem::None)
+        return boxes->show({true, QStringLiteral("Firmware Source Not Trusted"),
+                            station.catalogue().failure + "\nNo camera is updated from it.", {}},
+                           ready);
     boxes->show({true, QStringLiteral("No Internet Connection"),
                  "Could not connect to " + station.source().address()
                      + " to download device firwmare versions. Please ensure you have proper internet connection "

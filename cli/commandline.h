@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/cataloguesigning.h"
 #include "catalogue/firmwaresource.h"
 
 #include <QDateTime>
@@ -11,7 +12,8 @@
 // What the command line asks for.
 struct CliRequest
 {
-    enum class Command { List, Update, Watch, History, Fetch };
+    enum class Command { List, Update, Watch, History, Fetch, Keys };
+    enum class KeysAction { Generate, Trust, List };
     Command command = Command::List;
     bool json = false;
     bool csv = false;
@@ -22,6 +24,10 @@ struct CliRequest
     QDateTime since;       // history: records from then on
     QString metricsFolder; // list, update, watch: where the station's metrics go; empty: none
     QString stationName;   // list, update, watch: the bench's name in them; empty: the host name
+    FolderSigning signing; // fetch: the key that signs the folder, if any
+    KeysAction keysAction = KeysAction::List;
+    QString keyFile;       // keys generate, keys trust: the key file
+    QString keyName;       // keys generate, keys trust: the signer's name; empty: the file's
 };
 
 // Reads the arguments. --help and --version are answered here, and a wrong command

@@ -1,5 +1,6 @@
 #include "cli/fetchcommand.h"
 
+#include "catalogue/cataloguesigning.h"
 #include "catalogue/linkfilename.h"
 #include "cli/exitcodes.h"
 #include "update/carddestination.h"
@@ -44,6 +45,11 @@ void FetchCommand::take(const LoadedCatalogue &catalogue)
     QSaveFile saved(folder + '/' + catalogueFileName);
     if (!saved.open(QIODevice::WriteOnly) || saved.write(catalogue.body) < 0 || !saved.commit()) {
         CliPrinter::note("cannot write " + saved.fileName() + ": " + saved.errorString());
+        return end(ExitCode::Failed);
+    }
+    QString why;
+    if (!signFetchedCatalogue(folder, catalogue.body, request.signing, &why)) {
+        CliPrinter::note("cannot sign " + saved.fileName() + ": " + why);
         return end(ExitCode::Failed);
     }
     for (const std::unique_ptr<Image> &image : images)

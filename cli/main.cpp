@@ -3,6 +3,7 @@
 #include "cli/commandline.h"
 #include "cli/fetchcommand.h"
 #include "cli/historycommand.h"
+#include "cli/keyscommand.h"
 #include "cli/terminal.h"
 #include "outside/programidentity.h"
 
@@ -20,6 +21,8 @@ int main(int argc, char *argv[])
         return exitCode;
     if (request->command == CliRequest::Command::History)
         return printHistory(*request);
+    if (request->command == CliRequest::Command::Keys)
+        return runKeysCommand(*request);
 
     CliPrinter printer(request->json, isInteractiveTerminal(), DownloadLimits().idleTimeoutMs);
     ConsoleSignals console;

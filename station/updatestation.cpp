@@ -232,6 +232,7 @@ void UpdateStation::record(UpdateRun &run, int index)
     entry.reason = outcome.succeeded() ? QString() : message.brief;
     entry.durationMs = outcome.durationMs;
     entry.bytes = outcome.bytes;
+    entry.signer = loaded.signer;
     entry.program = options.program;
     entry.workstation = QSysInfo::machineHostName();
     entry.user = userName();

@@ -5,7 +5,9 @@
 
 #include "httpsserver.h"
 #include "messageboxwatcher.h"
+#include "catalogue/truststore.h"
 #include "outside/settings.h"
+#include "outside/signing.h"
 #include "windowkit.h"
 
 #include <QAbstractButton>
@@ -133,6 +135,7 @@ private slots:
         QTest::newRow("from a folder") << "folder";
         QTest::newRow("from a folder without one") << "empty folder";
         QTest::newRow("a FIFO in the folder") << "fifo folder";
+        QTest::newRow("an unsigned folder where a key is trusted") << "unsigned folder";
     }
     // Refused, one box says so before the window shows; a source other than the maker's
     // server is named beside the form.
@@ -154,9 +157,13 @@ private slots:
         }
         const auto trustAgain = qScopeGuard(&HttpsServer::trustTestCertificate);
         QTemporaryDir folder;
-        QVERIFY(failure != "folder" || writeFile(folder.filePath("vek-updater-config.txt"), catalogue));
-        QVERIFY(failure != "fifo folder" || ::mkfifo(QFile::encodeName(folder.filePath("vek-updater-config.txt")), 0600) == 0);
+        QVERIFY((failure != "folder" && failure != "unsigned folder")
+                || writeFile(folder.filePath("vek-updater-config.txt"), catalogue));
+        const QString trustList = TrustStore::defaultUserFolder();
+        const auto untrust = qScopeGuard([&] { QDir(trustList).removeRecursively(); });
         QString why;
+        QVERIFY(failure != "unsigned folder" || TrustStore().trust(generateSigningKey(&why)->publicPem, "bench", &why));
+        QVERIFY(failure != "fifo folder" || ::mkfifo(QFile::encodeName(folder.filePath("vek-updater-config.txt")), 0600) == 0);
         const std::optional<FirmwareSource> source = FirmwareSource::fromArgument(
             failure.endsWith("folder") ? folder.path() : server.origin() + "/" + failure, &why);
         QVERIFY2(source, qPrintable(why));
@@ -178,10 +185,15 @@ private slots:
         if (read)
             return;
         const MessageBoxWatcher::SeenBox box = watcher.boxes().first();
-        QCOMPARE(box.title, QString("No Internet Connection"));
-        QCOMPARE(box.text, "Could not connect to " + source->address()
-                               + " to download device firwmare versions. Please ensure you have proper internet "
-                                 "connection and try again.");
+        if (failure == "unsigned folder") {
+            QCOMPARE(box.title, QString("Firmware Source Not Trusted"));
+            QVERIFY2(box.text.contains("is unsigned"), qPrintable(box.text));
+        } else {
+            QCOMPARE(box.title, QString("No Internet Connection"));
+            QCOMPARE(box.text, "Could not connect to " + source->address()
+                                   + " to download device firwmare versions. Please ensure you have proper internet "
+                                     "connection and try again.");
+        }
         QVERIFY(box.icon == QMessageBox::Critical && box.parent == &w && !windowShownUnderTheBox);
         QTRY_VERIFY(w.isVisible()); // once the box is closed
     }

@@ -1,9 +1,10 @@
 // Any bytes through every parser of what comes from outside (the catalogue, a camera's
-// version file, adb's answers, version strings, links' file names, history lines), for
-// the sanitizers to judge.
+// version file, adb's answers, version strings, links' file names, history lines, a
+// folder's signed statement), for the sanitizers to judge.
 #include "catalogue/catalogueparser.h"
 #include "catalogue/linkfilename.h"
 #include "catalogue/modelcode.h"
+#include "catalogue/signedstatement.h"
 #include "catalogue/versionnumber.h"
 #include "detection/adbanswers.h"
 #include "detection/shellquote.h"
@@ -13,6 +14,7 @@
 #include <QJsonDocument>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -43,6 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     plainFileNameOfLink(QString::fromUtf8(lines.first()));
     if (const std::optional<HistoryRecord> record = HistoryRecord::fromJson(QJsonDocument::fromJson(bytes).object()))
         historyCsv({*record});
+    // A statement has one text: what it is read from is what it is written as, byte
+    // for byte, or its signature would cover bytes that say something else.
+    if (const std::optional<CatalogueStatement> statement = parseStatement(bytes)) {
+        if (statementText(*statement) != bytes)
+            std::abort();
+    }
     updateRequired(modelCode, QString::fromUtf8(lines.value(1)), QString::fromUtf8(lines.value(2)));
 
     // Read as UTF-16 too, for digits outside ASCII and lone surrogates.

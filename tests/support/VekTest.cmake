@@ -5,7 +5,8 @@
 # MOUNTS runs it in a private mount namespace (with a user namespace of its own unless
 # it runs as root), where it may mount tmpfs cards nobody else sees; where that is
 # refused the test is skipped. Each test has a working folder of its own, which holds
-# its settings, history and cache too (XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME).
+# its settings, history and cache too (XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME):
+# no signing key the user trusts refuses the folders and mirrors the tests serve.
 function(vek_add_test)
     cmake_parse_arguments(ARG "MOUNTS;WINDOW" "NAME" "SOURCES" ${ARGN})
     set(target tst_${ARG_NAME})

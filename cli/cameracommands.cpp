@@ -112,13 +112,10 @@ void CameraCommands::update()
 {
     QVector<AttachedCamera> chosen = station.cameras();
     if (!request.cameras.isEmpty()) {
+        // One camera named twice is updated once: the station starts it once.
         QVector<AttachedCamera> named;
-        QStringList asked;
         for (const QString &id : request.cameras) {
             const QString wanted = sameCamera(id);
-            if (asked.contains(wanted))
-                continue; // one camera named twice is updated once
-            asked << wanted;
             const int before = named.size();
             for (const AttachedCamera &camera : qAsConst(chosen)) {
                 if (sameCamera(camera.id()) == wanted)

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 
@@ -163,7 +164,10 @@ private slots:
         QCOMPARE(json(objects[0]), json({{"camera", a}, {"model", "TZ2200"}, {"installed", "5.910"}, {"available", "5.920"},
                                          {"brand", "ORVA"}, {"location", a}, {"needsUpdate", true}}));
         QCOMPARE(objects[1]["installed"].toString(), QString("5.920"));
-        QCOMPARE(objects[2]["error"].toString(), QString("Unable to read version info."));
+        const QString unreadable = scratch.filePath("card-c");
+        QCOMPARE(json(objects[2]), json({{"camera", unreadable}, {"model", "TZ2200"}, {"error", "Unable to read version info."},
+                                         {"available", "5.920"}, {"brand", ""}, {"location", unreadable},
+                                         {"needsUpdate", false}}));
         QCOMPARE(json(objects[3]), json({{"camera", "adb:0123456789ABCDEF"}, {"model", "TZ7600"}, {"installed", "5.920"},
                                          {"available", "5.920"}, {"brand", ""}, {"location", "0123456789ABCDEF"},
                                          {"needsUpdate", false}}));
@@ -386,13 +390,17 @@ private slots:
     // folder is refused.
     void offlineBench()
     {
+        // Filled through a link to the folder, as a stick's mount point may be.
         const QString folder = scratch.filePath("offline"), camera = card("card-o", "TZ22", "5.910\n");
-        const Run fetched = run({"fetch", folder});
+        QVERIFY(QDir().mkpath(folder) && QFile::link(folder, scratch.filePath("offline-link")));
+        const Run fetched = run({"fetch", scratch.filePath("offline-link")});
         QVERIFY2(fetched.exitCode == 0, (fetched.out + fetched.err).constData());
         QCOMPARE(fileBytes(folder + "/vek-updater-config.txt"), catalogue);
         QVERIFY(fileBytes(folder + "/tz22.bin") == image22 && fileBytes(folder + "/tz76.bin") == image76);
         const Run again = run({"fetch", folder});
         QVERIFY(again.exitCode == 0 && again.out.count(" present") == 2);
+        const Run unknown = run({"fetch", folder, "NOPE"});
+        QVERIFY(unknown.exitCode == 2 && unknown.err.contains("not in the catalogue: NOPE"));
         const int requestsBefore = server.requestCount();
 
         const auto fromFolder = [&](const QStringList &arguments) {
@@ -410,6 +418,10 @@ private slots:
         QCOMPARE(altered.last()["outcome"].toInt(), -5);
         QVERIFY(altered.last()["text"].toString().startsWith("Firmware file read from " + folder + " but checksum mismatch"));
         QCOMPARE(fileBytes(camera + "/DCIM/TZ22LOAD/TZ22UPDT.BIN"), QByteArray("old"));
+        // A FIFO in the image's place is no image: refused at once, not waited on.
+        QVERIFY(QFile::remove(folder + "/tz22.bin") && ::mkfifo(QFile::encodeName(folder + "/tz22.bin"), 0600) == 0);
+        const QList<QJsonObject> fifo = fromFolder({"--json", "update", camera}).lines();
+        QVERIFY(!fifo.isEmpty() && fifo.last()["outcome"].toInt() == -3);
 
         // A catalogue whose links end in ".." or hide a "/" behind %2F, and a right image
         // waiting where the second would lead, beside the folder.
@@ -428,6 +440,59 @@ private slots:
         cli.start(VEK_CLI, {"--source", folder + "/evil", "--json", "update", camera});
         QVERIFY(cli.waitForFinished(programMs) && cli.exitCode() == 1);
         QVERIFY(cli.readAllStandardOutput().contains("\"outcome\":-3"));
+    }
+
+    // One camera named three ways is updated once; two programs updating the same
+    // cards at once write each card once, and the other program calls it busy; SIGTERM
+    // or Ctrl-C stops an update as a shell expects (143, 130), each card keeping its old
+    // image or the whole new one.
+    void oneCameraOnce()
+    {
+        const QByteArray slow = firmwareImage(2 << 20, 7);
+        server.serveSlowly("/slow/tz22.bin", slow, 64 * 1024, 100);
+        server.serve("/slow/vek-updater-config.txt",
+                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ2200", QJsonObject{{"Version", "5.920"},
+                                                                                {"Link", server.url("/slow/tz22.bin")},
+                                                                                {"Checksum", checksumOf(slow)}}}})
+                         .toJson());
+        const QString a = card("card-a", "TZ22", "5.910\n"), b = card("card-b", "TZ22", "5.910\n");
+        QDir(scratch.filePath("data")).removeRecursively();
+        const auto start = [&](QProcess &cli, const QStringList &arguments) {
+            cli.start(VEK_CLI, QStringList{"--source", server.origin() + "/slow", "--json"} + arguments);
+        };
+        QProcess once, first, second;
+        start(once, {"update", a, a + "/", scratch.filePath("./card-a")});
+        QVERIFY(once.waitForFinished(programMs) && once.exitCode() == 0);
+        QCOMPARE(once.readAllStandardOutput().count("\"event\":\"result\""), 1);
+
+        QVERIFY(writeFile(a + "/DCIM/TZ22LOAD/TZ22UPDT.BIN", "old"));
+        start(first, {"update", "--all"});
+        start(second, {"update", "--all"});
+        QVERIFY(first.waitForFinished(programMs) && second.waitForFinished(programMs));
+        QStringList outcomes;
+        for (QProcess *cli : {&first, &second})
+            for (const QByteArray &line : cli->readAllStandardOutput().split('\n'))
+                if (line.contains("\"event\":\"result\""))
+                    outcomes << QJsonDocument::fromJson(line).object()["outcome"].toVariant().toString();
+        outcomes.sort();
+        QCOMPARE(outcomes, QStringList({"0", "0", "busy", "busy"}));
+        QVERIFY(fileBytes(a + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == slow && fileBytes(b + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == slow);
+        QCOMPARE(run({"--json", "history"}).lines().size(), 3); // the busy ones did nothing
+
+        for (const int signal : {SIGTERM, SIGINT}) {
+            QVERIFY(writeFile(a + "/DCIM/TZ22LOAD/TZ22UPDT.BIN", "old"));
+            QProcess stopped;
+            start(stopped, {"update", a});
+            QByteArray out;
+            QVERIFY(QTest::qWaitFor([&] { return (out += stopped.readAllStandardOutput()).contains("\"progress\""); }, programMs));
+            ::kill(pid_t(stopped.processId()), signal);
+            QVERIFY(stopped.waitForFinished(programMs));
+            out += stopped.readAllStandardOutput();
+            QCOMPARE(stopped.exitCode(), 128 + signal);
+            QVERIFY(out.contains("\"outcome\":\"stopped\""));
+            const QByteArray held = fileBytes(a + "/DCIM/TZ22LOAD/TZ22UPDT.BIN");
+            QVERIFY(held == "old" || held == slow);
+        }
     }
 
     // Station mode: a card plugged in while it runs is updated once; SIGTERM ends it

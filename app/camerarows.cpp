@@ -25,7 +25,7 @@ QString pictureName(const AttachedCamera &camera)
 bool sameRow(const AttachedCamera &a, const AttachedCamera &b)
 {
     return a.key() == b.key() && a.installedVersion == b.installedVersion && a.reportedBrand == b.reportedBrand
-           && a.imagePath == b.imagePath && a.writable == b.writable;
+           && a.imagePath == b.imagePath && a.writable == b.writable && a.slotName == b.slotName;
 }
 }
 
@@ -58,6 +58,18 @@ void CameraRows::show(const QVector<AttachedCamera> &cameras, const QVector<bool
             shown[row] = now;
             draw(row);
         }
+    }
+    // In the order given (by slot name, when asked for), the items moved, not made anew.
+    for (int i = 0; i < cameras.size(); ++i) {
+        const int row = rowOf(keys.at(i));
+        if (row == i)
+            continue;
+        const bool current = view->currentRow() == row;
+        QListWidgetItem *item = view->takeItem(row);
+        view->insertItem(i, item);
+        shown.move(row, i);
+        if (current)
+            view->setCurrentRow(i);
     }
 }
 

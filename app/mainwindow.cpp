@@ -9,12 +9,15 @@
 #include "catalogue/versionnumber.h"
 #include "outside/settings.h"
 #include "station/arrivalupdates.h"
+#include "station/slotnames.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCollator>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QIcon>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMessageBox>
@@ -142,7 +145,17 @@ void MainWindow::handleDetection(const AttachedCamera &camera)
 
 void MainWindow::refreshDeviceView()
 {
-    const QVector<AttachedCamera> cameras = station.cameras();
+    QVector<AttachedCamera> cameras = station.cameras();
+    if (orderBySlot()) {
+        // "A2" before "A10"; cameras in slots without a name keep their order, after them.
+        QCollator collator;
+        collator.setNumericMode(true);
+        std::stable_sort(cameras.begin(), cameras.end(), [&](const AttachedCamera &a, const AttachedCamera &b) {
+            if (a.slotName.isEmpty() || b.slotName.isEmpty())
+                return !a.slotName.isEmpty() && b.slotName.isEmpty();
+            return collator.compare(a.slotName, b.slotName) < 0;
+        });
+    }
     QVector<bool> needsUpdate;
     for (const AttachedCamera &camera : cameras)
         needsUpdate << isUpdateRequired(camera);
@@ -223,6 +236,15 @@ void MainWindow::addMenu()
         showArrivalCount(0);
     });
     arrivalAction->setChecked(workstationSettings()->value(QStringLiteral("updateOnArrival"), false).toBool());
+    auto *nameSlot = new QAction(tr("Name this slot…"), this);
+    connect(nameSlot, &QAction::triggered, this, &MainWindow::nameSlotOfCurrentRow);
+    auto *bySlot = new QAction(tr("Order by slot name"), this);
+    bySlot->setCheckable(true);
+    bySlot->setChecked(orderBySlot());
+    connect(bySlot, &QAction::toggled, this, [this](bool on) {
+        workstationSettings()->setValue(QStringLiteral("rows/orderBySlot"), on);
+        refreshDeviceView();
+    });
     auto *about = new QAction(tr("About vek-updater…"), this);
     connect(about, &QAction::triggered, this, [this] {
         QMessageBox::about(this, tr("About vek-updater"),
@@ -231,7 +253,31 @@ void MainWindow::addMenu()
     });
     addActions({history, arrivalAction});
     ui->lw_DeviceView->setContextMenuPolicy(Qt::ActionsContextMenu);
-    ui->lw_DeviceView->addActions({history, arrivalAction, about});
+    ui->lw_DeviceView->addActions({nameSlot, bySlot, history, arrivalAction, about});
+}
+
+void MainWindow::nameSlotOfCurrentRow()
+{
+    const std::optional<AttachedCamera> camera = rows->cameraAt(ui->lw_DeviceView->currentRow());
+    if (!camera)
+        return;
+    if (camera->slot.isEmpty()) {
+        statusLine()->showMessage(tr("This camera is on no USB slot of this workstation"), 5000);
+        return;
+    }
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, tr("Name this slot"),
+                                               tr("Name of the USB slot %1 (empty: no name):").arg(camera->slot),
+                                               QLineEdit::Normal, camera->slotName, &ok);
+    QString why;
+    if (ok && !station.nameSlot(camera->slot, name, &why))
+        statusLine()->showMessage(why, 5000);
+}
+
+bool MainWindow::orderBySlot() const
+{
+    // Once any slot has a name, the tray's order is the natural one.
+    return workstationSettings()->value(QStringLiteral("rows/orderBySlot"), !SlotNames::all().isEmpty()).toBool();
 }
 
 void MainWindow::showArrivalCount(int updated)

@@ -59,6 +59,8 @@ private:
     void takeCatalogue(bool loaded);
     void showSource();
     void showArrivalCount(int updated);
+    void nameSlotOfCurrentRow();
+    bool orderBySlot() const;
     QStatusBar *statusLine();
     void addMenu();
 

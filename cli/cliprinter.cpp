@@ -51,11 +51,6 @@ QString phaseName(UpdatePhase phase)
     return QString();
 }
 
-// Where it is, for a script: the mount point, or the serial.
-QString location(const AttachedCamera &camera)
-{
-    return camera.location;
-}
 
 QString oneLine(QString text)
 {
@@ -82,11 +77,14 @@ void CliPrinter::listed(const AttachedCamera &camera, bool needsUpdate)
     if (json)
         return printJson({{"camera", camera.id()}, {"model", camera.entry.model}, {"installed", camera.installedVersion},
                           {"available", camera.entry.version}, {"brand", camera.reportedBrand},
-                          {"location", location(camera)}, {"needsUpdate", needsUpdate}});
-    printLine(QStringLiteral("%1  %2  installed %3, available %4, brand %5, %6")
+                          {"location", cameraLocation(camera)}, {"slot", camera.slot}, {"needsUpdate", needsUpdate}});
+    printLine(QStringLiteral("%1  %2  installed %3, available %4, brand %5, %6%7")
                   .arg(camera.id(), camera.entry.model, camera.installedVersion, camera.entry.version,
                        camera.reportedBrand.isEmpty() ? QStringLiteral("none") : camera.reportedBrand,
-                       needsUpdate ? QStringLiteral("needs an update") : QStringLiteral("up to date")));
+                       needsUpdate ? QStringLiteral("needs an update") : QStringLiteral("up to date"),
+                       camera.slot.isEmpty()       ? QString()
+                       : camera.slotName.isEmpty() ? ", slot " + camera.slot
+                                                   : ", slot " + camera.slotName + " (" + camera.slot + ")"));
 }
 
 void CliPrinter::unreadable(const AttachedCamera &camera)
@@ -95,7 +93,7 @@ void CliPrinter::unreadable(const AttachedCamera &camera)
     if (json)
         return printJson({{"camera", camera.id()}, {"model", camera.entry.model}, {"error", error},
                           {"available", camera.entry.version}, {"brand", camera.reportedBrand},
-                          {"location", location(camera)}, {"needsUpdate", false}});
+                          {"location", cameraLocation(camera)}, {"needsUpdate", false}});
     printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), camera.entry.model, error));
 }
 

@@ -21,6 +21,8 @@ const char *const usage =
     "  or:  vek-updater-cli keys generate FILE [--name NAME]\n"
     "  or:  vek-updater-cli keys trust PUBFILE [--name NAME]\n"
     "  or:  vek-updater-cli [--json] keys list\n"
+    "  or:  vek-updater-cli [--json] slots\n"
+    "  or:  vek-updater-cli slots name PORTPATH NAME\n"
     "  or:  vek-updater-cli --help | --version\n";
 
 const char *const commands =
@@ -37,6 +39,9 @@ const char *const commands =
     "           public key to this workstation's trust list; list shows the list.\n"
     "           Once a key is trusted, --source takes only folders and mirrors that\n"
     "           carry a statement signed by one\n"
+    "  slots    the names given to USB slots; name gives the slot at PORTPATH (as\n"
+    "           list shows it, e.g. 1-4.3) a name, shown wherever its camera is\n"
+    "           told (an empty NAME forgets it)\n"
     "\n"
     "A camera is named by the mount point of its card, or adb:SERIAL.\n"
     "\n"
@@ -142,7 +147,7 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
                                   QStringLiteral("NAME"));
     parser.addOptions({help, version, json, csv, all, since, source, metricsFolder, stationName, sign, expires, name});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("list, update, watch, history, fetch or keys."));
+                                 QStringLiteral("list, update, watch, history, fetch, keys or slots."));
     if (!parser.parse(arguments))
         return refuse(parser.errorText(), exitCode);
     if (parser.isSet(help)) {
@@ -167,7 +172,8 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
                                                   {"watch", CliRequest::Command::Watch},
                                                   {"history", CliRequest::Command::History},
                                                   {"fetch", CliRequest::Command::Fetch},
-                                                  {"keys", CliRequest::Command::Keys}};
+                                                  {"keys", CliRequest::Command::Keys},
+                                                  {"slots", CliRequest::Command::Slots}};
     if (!named.contains(command))
         return refuse("unknown command " + command, exitCode);
     request.command = named.value(command);
@@ -175,7 +181,7 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
     request.csv = parser.isSet(csv);
     using Command = CliRequest::Command;
     const bool takesWords = request.command == Command::Update || request.command == Command::Fetch
-                            || request.command == Command::Keys;
+                            || request.command == Command::Keys || request.command == Command::Slots;
     if (!takesWords && !words.isEmpty())
         return refuse(command + " takes no further words: " + words.join(' '), exitCode);
     if (parser.isSet(all) && (request.command != Command::Update || !words.isEmpty()))
@@ -184,7 +190,8 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
         return refuse(QStringLiteral("--csv goes with history, and not with --json"), exitCode);
     if (parser.isSet(since) && request.command != Command::History)
         return refuse(QStringLiteral("--since goes with history"), exitCode);
-    const bool runsStation = request.command != Command::History && request.command != Command::Fetch;
+    const bool runsStation = request.command == Command::List || request.command == Command::Update
+                             || request.command == Command::Watch;
     if ((parser.isSet(metricsFolder) || parser.isSet(stationName)) && !runsStation)
         return refuse(QStringLiteral("--metrics-dir and --station go with list, update and watch"), exitCode);
     request.metricsFolder = parser.value(metricsFolder);
@@ -208,6 +215,13 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
         request.signing.days = parser.isSet(expires) ? parser.value(expires).toInt(&isNumber) : defaultStatementDays;
         if (parser.isSet(expires) && (!isNumber || request.signing.days < 1 || request.signing.days > maxStatementDays))
             return refuse(QStringLiteral("--expires: a number of days from 1 to %1").arg(maxStatementDays), exitCode);
+    }
+    if (request.command == Command::Slots) {
+        if (!words.isEmpty() && (words.size() != 3 || words.first() != QLatin1String("name") || request.json))
+            return refuse(QStringLiteral("slots: name PORTPATH NAME, or nothing to list them (the only one with --json)"),
+                          exitCode);
+        request.slotPath = words.value(1);
+        request.slotName = words.value(2);
     }
     if (request.command == Command::Update)
         request.cameras = words;

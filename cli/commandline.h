@@ -12,7 +12,7 @@
 // What the command line asks for.
 struct CliRequest
 {
-    enum class Command { List, Update, Watch, History, Fetch, Keys };
+    enum class Command { List, Update, Watch, History, Fetch, Keys, Slots };
     enum class KeysAction { Generate, Trust, List };
     Command command = Command::List;
     bool json = false;
@@ -28,6 +28,8 @@ struct CliRequest
     KeysAction keysAction = KeysAction::List;
     QString keyFile;       // keys generate, keys trust: the key file
     QString keyName;       // keys generate, keys trust: the signer's name; empty: the file's
+    QString slotPath;      // slots name: the USB port path; empty: list the named slots
+    QString slotName;      // slots name: the name; empty: forget it
 };
 
 // Reads the arguments. --help and --version are answered here, and a wrong command

@@ -3,6 +3,7 @@
 #include "cli/commandline.h"
 #include "cli/fetchcommand.h"
 #include "cli/historycommand.h"
+#include "cli/slotscommand.h"
 #include "cli/keyscommand.h"
 #include "cli/terminal.h"
 #include "outside/programidentity.h"
@@ -23,6 +24,8 @@ int main(int argc, char *argv[])
         return printHistory(*request);
     if (request->command == CliRequest::Command::Keys)
         return runKeysCommand(*request);
+    if (request->command == CliRequest::Command::Slots)
+        return runSlotsCommand(*request);
 
     CliPrinter printer(request->json, isInteractiveTerminal(), DownloadLimits().idleTimeoutMs);
     ConsoleSignals console;

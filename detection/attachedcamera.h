@@ -25,6 +25,8 @@ struct AttachedCamera
     // Its place on the workstation's USB tree, e.g. "1-4.3": the port path of the card's
     // reader, or adb's usb: field. Empty when it has none (a network share, adb over TCP).
     QString slot;
+    // The technician's name for that slot, where it has one ("A3").
+    QString slotName;
     // False for a card on a write-protected volume: listed, never written.
     bool writable = true;
 

@@ -18,7 +18,8 @@ QString cameraTitle(const AttachedCamera &camera)
     return title;
 }
 
-QString cameraPlace(const AttachedCamera &camera)
+namespace {
+QString placeOnWorkstation(const AttachedCamera &camera)
 {
     if (camera.route == CameraRoute::Adb) {
         QString serial = camera.location;
@@ -30,4 +31,16 @@ QString cameraPlace(const AttachedCamera &camera)
     if (root.endsWith('/') && !root.endsWith(":/") && root.size() > 1)
         root.chop(1);
     return root;
+}
+}
+
+QString cameraPlace(const AttachedCamera &camera)
+{
+    const QString place = placeOnWorkstation(camera);
+    return camera.slotName.isEmpty() ? place : camera.slotName + QString::fromUtf8(" \u00b7 ") + place;
+}
+
+QString cameraLocation(const AttachedCamera &camera)
+{
+    return camera.slotName.isEmpty() ? camera.location : camera.slotName;
 }

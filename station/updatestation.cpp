@@ -2,8 +2,10 @@
 
 #include "catalogue/versionnumber.h"
 #include "detection/adbscanner.h"
+#include "detection/cameranames.h"
 #include "detection/cardlayout.h"
 #include "outside/log.h"
+#include "station/slotnames.h"
 #include "update/carddestination.h"
 #include "update/checksum.h"
 
@@ -37,11 +39,15 @@ UpdateStation::UpdateStation(const Options &options)
       updateHistory(options.historyFolder),
       reports({options.program, options.metricsFolder, options.stationName}, updateHistory)
 {
-    connect(&registry, &CameraRegistry::cameraAttached, this, &UpdateStation::cameraAttached);
-    connect(&registry, &CameraRegistry::cameraChanged, this, &UpdateStation::cameraChanged);
+    connect(&registry, &CameraRegistry::cameraAttached, this,
+            [this](const AttachedCamera &camera) { emit cameraAttached(named(camera)); });
+    connect(&registry, &CameraRegistry::cameraChanged, this,
+            [this](const AttachedCamera &camera) { emit cameraChanged(named(camera)); });
     connect(&registry, &CameraRegistry::cameraDetached, this, &UpdateStation::cameraGone);
-    connect(&registry, &CameraRegistry::cameraDetached, this, &UpdateStation::cameraDetached);
-    connect(&registry, &CameraRegistry::detectionError, this, &UpdateStation::detectionError);
+    connect(&registry, &CameraRegistry::cameraDetached, this,
+            [this](const AttachedCamera &camera) { emit cameraDetached(named(camera)); });
+    connect(&registry, &CameraRegistry::detectionError, this,
+            [this](const AttachedCamera &camera) { emit detectionError(named(camera)); });
     connect(&monitor, &CameraMonitor::passFinished, this, &UpdateStation::passFinished);
     // What the workshop's monitoring sees of the bench.
     connect(&registry, &CameraRegistry::cameraAttached, this, &UpdateStation::tellBench);
@@ -84,6 +90,37 @@ void UpdateStation::startWatching()
 void UpdateStation::lookOnce()
 {
     monitor.poll();
+}
+
+AttachedCamera UpdateStation::named(AttachedCamera camera)
+{
+    camera.slotName = SlotNames::of(camera.slot);
+    return camera;
+}
+
+QVector<AttachedCamera> UpdateStation::cameras() const
+{
+    QVector<AttachedCamera> attached = registry.cameras();
+    for (AttachedCamera &camera : attached)
+        camera = named(camera);
+    return attached;
+}
+
+std::optional<AttachedCamera> UpdateStation::camera(const QString &key) const
+{
+    const std::optional<AttachedCamera> found = registry.find(key);
+    return found ? std::optional<AttachedCamera>(named(*found)) : std::nullopt;
+}
+
+bool UpdateStation::nameSlot(const QString &portPath, const QString &name, QString *why)
+{
+    if (!SlotNames::set(portPath, name, why))
+        return false;
+    for (const AttachedCamera &camera : cameras()) {
+        if (camera.slot == portPath)
+            emit cameraChanged(camera);
+    }
+    return true;
 }
 
 UpdateRun *UpdateStation::start(const QVector<AttachedCamera> &cameras)
@@ -222,7 +259,7 @@ void UpdateStation::record(UpdateRun &run, int index)
     entry.camera = camera.id();
     entry.model = camera.entry.model;
     entry.brand = camera.reportedBrand;
-    entry.location = camera.location;
+    entry.location = cameraLocation(camera);
     entry.from = camera.installedVersion;
     entry.to = camera.entry.version;
     entry.sha256 = QString::fromLatin1(outcome.sha256.toHex());

@@ -68,8 +68,10 @@ public:
     void startWatching();
     // One look for cameras now, by every route; passFinished tells as each is done.
     void lookOnce();
-    QVector<AttachedCamera> cameras() const { return registry.cameras(); }
-    std::optional<AttachedCamera> camera(const QString &key) const { return registry.find(key); }
+    QVector<AttachedCamera> cameras() const;
+    std::optional<AttachedCamera> camera(const QString &key) const;
+    // Names the USB slot at portPath (see SlotNames); its cameras change their place.
+    bool nameSlot(const QString &portPath, const QString &name, QString *why);
 
     // Updates these cameras, side by side; those already being updated are left out.
     // The run belongs to the station, and goes once it has told its end.
@@ -101,6 +103,8 @@ signals:
 
 private:
     friend class UpdateRun;
+    // The camera as the front ends see it: with its slot's name.
+    static AttachedCamera named(AttachedCamera camera);
     void startWaiting();
     void launch(UpdateRun &run, int index);
     std::unique_ptr<ImageDestination> destinationFor(const AttachedCamera &camera) const;

@@ -77,7 +77,8 @@ void CliPrinter::listed(const AttachedCamera &camera, bool needsUpdate)
     if (json)
         return printJson({{"camera", camera.id()}, {"model", camera.entry.model}, {"installed", camera.installedVersion},
                           {"available", camera.entry.version}, {"brand", camera.reportedBrand},
-                          {"location", cameraLocation(camera)}, {"slot", camera.slot}, {"needsUpdate", needsUpdate}});
+                          {"location", cameraLocation(camera)}, {"slot", camera.slot}, {"needsUpdate", needsUpdate},
+                          {"writable", camera.writable}});
     printLine(QStringLiteral("%1  %2  installed %3, available %4, brand %5, %6%7")
                   .arg(camera.id(), camera.entry.model, camera.installedVersion, camera.entry.version,
                        camera.reportedBrand.isEmpty() ? QStringLiteral("none") : camera.reportedBrand,

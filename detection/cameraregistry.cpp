@@ -37,7 +37,7 @@ void CameraRegistry::takeSightings(CameraRoute route, const QVector<AttachedCame
             listedOrder.removeOne(key);
             news.append([this, camera] { emit cameraDetached(camera); });
         } else if (listed && (before.installedVersion != camera.installedVersion || before.reportedBrand != camera.reportedBrand
-                              || before.imagePath != camera.imagePath)) {
+                              || before.imagePath != camera.imagePath || before.writable != camera.writable)) {
             news.append([this, camera] { emit cameraChanged(camera); });
         }
         if (!camera.hasVersion() && !it->errorTold) {

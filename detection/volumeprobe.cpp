@@ -12,8 +12,10 @@ ProbedVolume probeVolume(const MountPoint &mount, const QStringList &modelCodes)
     volume.rootPath = mount.rootPath;
     volume.identity = mount.identity.isEmpty() ? mountIdentityAt(mount.rootPath) : mount.identity;
     const QStorageInfo info(mount.rootPath);
-    // A write-protected card can take no update; a reader without a card is not ready.
-    volume.mayHoldCamera = info.isValid() && info.isReady() && !info.isReadOnly() && info.bytesTotal() > 0;
+    // A reader without a card is not ready. A write-protected card is listed all the
+    // same, so that the technician sees why it takes no update.
+    volume.mayHoldCamera = info.isValid() && info.isReady() && info.bytesTotal() > 0;
+    volume.writable = !info.isReadOnly();
     if (!volume.mayHoldCamera)
         return volume;
     for (const QString &code : modelCodes) {

@@ -19,7 +19,8 @@ struct ProbedVolume
 {
     QString rootPath;
     QString identity;
-    bool mayHoldCamera = false; // valid, ready, writable and not empty
+    bool mayHoldCamera = false; // valid, ready and not empty
+    bool writable = false;      // not write-protected: its cameras can take an update
     QVector<CardFolder> folders;
 };
 

@@ -107,11 +107,19 @@ private slots:
         expected[0] = " TZ2200 - 5.911";
         QTRY_COMPARE_WITH_TIMEOUT(rows(*w), expected, waitMs);
         QVERIFY(deviceView(*w)->item(1)->toolTip().endsWith("Found on: " + scratch.filePath("card2")));
+        // A card whose lock switch is on is listed, says so, and is never written.
+        const QString locked = card("TZ55");
+        QVERIFY(remountCard(locked, true));
+        expected << " TZ5500 - 5.910";
+        QTRY_COMPARE_WITH_TIMEOUT(rows(*w), expected, waitMs);
+        QCOMPARE(rowStates(*w).last(), QString("write-protected \u2014 slide the card's lock switch"));
         watcher.setHoldMs(3000);
         const QString unreadable = card("TZ55", {});
         QTRY_COMPARE_WITH_TIMEOUT(watcher.titles(), QStringList("TZ5500 - Detection Error"), waitMs);
         pullCard(scratch.filePath("card1"));
+        pullCard(locked);
         expected.removeFirst();
+        expected.removeLast();
         QTRY_COMPARE_WITH_TIMEOUT(rows(*w), expected, waitMs); // while the box is open
         QTest::qWait(4000);
         QCOMPARE(watcher.titles().size(), 1);

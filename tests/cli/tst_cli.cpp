@@ -162,7 +162,8 @@ private slots:
         const auto json = [](const QJsonObject &object) { return QJsonDocument(object).toJson(QJsonDocument::Compact); };
         QCOMPARE(objects.size(), 4);
         QCOMPARE(json(objects[0]), json({{"camera", a}, {"model", "TZ2200"}, {"installed", "5.910"}, {"available", "5.920"},
-                                         {"brand", "ORVA"}, {"location", a}, {"slot", ""}, {"needsUpdate", true}}));
+                                         {"brand", "ORVA"}, {"location", a}, {"slot", ""}, {"needsUpdate", true},
+                                         {"writable", true}}));
         QCOMPARE(objects[1]["installed"].toString(), QString("5.920"));
         const QString unreadable = scratch.filePath("card-c");
         QCOMPARE(json(objects[2]), json({{"camera", unreadable}, {"model", "TZ2200"}, {"error", "Unable to read version info."},
@@ -170,7 +171,7 @@ private slots:
                                          {"needsUpdate", false}}));
         QCOMPARE(json(objects[3]), json({{"camera", "adb:0123456789ABCDEF"}, {"model", "TZ7600"}, {"installed", "5.920"},
                                          {"available", "5.920"}, {"brand", ""}, {"location", "0123456789ABCDEF"},
-                                         {"slot", ""}, {"needsUpdate", false}}));
+                                         {"slot", ""}, {"needsUpdate", false}, {"writable", true}}));
     }
 
     // Every attached camera side by side: a card whose update folder refuses writes

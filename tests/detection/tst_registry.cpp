@@ -9,14 +9,15 @@
 namespace {
 // "/media/a#7:TZ22=5.910/ORVA,TZ41=" is a volume at /media/a, mount 7, holding the
 // TZ22 folder (version file "5.910\nORVA") and TZ41's with an empty version file; a
-// "!" after the mount id makes it read-only.
+// "!" after the mount id makes it write-protected, a "?" a reader without a card.
 ProbedVolume volume(const QString &text)
 {
     const QString head = text.section(':', 0, 0);
     ProbedVolume probed;
     probed.rootPath = head.section('#', 0, 0);
-    probed.identity = head.section('#', 1).remove('!');
-    probed.mayHoldCamera = !head.endsWith('!');
+    probed.identity = head.section('#', 1).remove('!').remove('?');
+    probed.mayHoldCamera = !head.endsWith('?');
+    probed.writable = !head.endsWith('!');
     for (const QString &folder : text.section(':', 1).split(',', Qt::SkipEmptyParts))
         probed.folders.append({folder.section('=', 0, 0), folder.section('=', 1).replace('/', '\n').toUtf8()});
     return probed;
@@ -66,9 +67,13 @@ private slots:
         QTest::newRow("a volume that did not answer keeps its cameras")
             << "/a#1:TZ22=5.910 | /b#2:TZ41=5.900 || /b#2:TZ41=5.900 ?/a"
             << QStringList{"+TZ2200 /a 5.910 +TZ4100 /b 5.900", ""} << "/a#1 5.910, /b#2 5.900";
-        QTest::newRow("read-only volumes and other brands are passed over; brands match exactly")
-            << "/a#1!:TZ22=5.910 | /b#2:VEK=2.1/orva | /c#3:VEK=2.1/PELKA | /d#4:VEK=2.0/TALM"
+        QTest::newRow("empty readers and other brands are passed over; brands match exactly")
+            << "/a#1?:TZ22=5.910 | /b#2:VEK=2.1/orva | /c#3:VEK=2.1/PELKA | /d#4:VEK=2.0/TALM"
             << QStringList{"+VEK /c 2.1 +VEK /d 2.0"} << "/c#3 2.1, /d#4 2.0";
+        // Listed, so that the technician sees why it takes no update.
+        QTest::newRow("a write-protected card is listed as one")
+            << "/a#1!:TZ22=5.910 || /a#1:TZ22=5.910" << QStringList{"+TZ2200 /a 5.910 locked", "~TZ2200 /a 5.910"}
+            << "/a#1 5.910";
         QTest::newRow("no version file and a catalogue brand: no camera, no error")
             << "/a#1:VEK=" << QStringList{""} << "";
     }
@@ -82,7 +87,8 @@ private slots:
         const auto tell = [&events](const char *sign, bool withVersion) {
             return [&events, sign, withVersion](const AttachedCamera &camera) {
                 events += QString(" %1%2 %3").arg(sign, camera.entry.model, camera.location)
-                          + (withVersion ? " " + camera.installedVersion : QString());
+                          + (withVersion ? " " + camera.installedVersion : QString())
+                          + (camera.writable ? QString() : QStringLiteral(" locked"));
             };
         };
         connect(&registry, &CameraRegistry::cameraAttached, this, tell("+", true));

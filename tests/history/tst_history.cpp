@@ -2,10 +2,13 @@
 
 #include "history/updatehistory.h"
 
-#include "cardlayout.h"
+#include "testkit.h"
+
+#include <QLockFile>
 
 #include <QtTest>
 
+#include <atomic>
 #include <thread>
 #include <unistd.h>
 
@@ -72,6 +75,33 @@ private slots:
         QCOMPARE(lines.size(), 161);
         for (const QByteArray &line : lines.mid(0, 160))
             QVERIFY2(HistoryRecord::fromJson(QJsonDocument::fromJson(line).object()), line.constData());
+    }
+
+    // A record waits while another program holds the history's lock, and each is on the
+    // medium (flushed) before append() returns: a FUSE card records the flushes.
+    void lockedAndFlushed()
+    {
+        QTemporaryDir backing, folder, logs;
+        const QString flushes = logs.filePath("flushes");
+        QProcess card;
+        if (!mountFuseCard(card, backing.path(), folder.path(), {"log=" + flushes}))
+            QSKIP("cannot mount a FUSE file system here");
+        const auto unmount = qScopeGuard([&] { card.terminate(), card.waitForFinished(); });
+        const UpdateHistory history(folder.path());
+        QLockFile otherProgram(history.path() + ".lock");
+        QVERIFY(otherProgram.tryLock(0));
+        std::atomic<bool> appended{false};
+        std::thread writer([&] {
+            QString why;
+            appended = history.append(record(1), &why);
+        });
+        QTest::qWait(300);
+        const QByteArray whileLocked = fileBytes(history.path());
+        otherProgram.unlock();
+        writer.join();
+        QVERIFY(whileLocked.isEmpty() && appended);
+        const QString log = QString::fromUtf8(fileBytes(flushes));
+        QVERIFY2(log.split('\n').contains("fsync /history.jsonl"), qPrintable(log));
     }
 
     // Past its size the file is rotated: the newest records are kept, in order.

@@ -1,4 +1,5 @@
 #include "catalogue/catalogueparser.h"
+#include "catalogue/firmwaresource.h"
 #include "catalogue/linkfilename.h"
 #include "catalogue/versionnumber.h"
 
@@ -75,6 +76,33 @@ private slots:
     {
         QFETCH(QString, link);
         QTEST(plainFileNameOfLink(link), "name");
+    }
+
+    // Where an image is read from: the link itself from the maker's server; on a mirror,
+    // the mirror's copy of whatever the link names in the maker's folder; from a folder,
+    // the file of the link's name inside it.
+    void imageOrigin_data()
+    {
+        const QString makers = FirmwareSource().address(), folder = QDir::tempPath();
+        QTest::addColumn<QString>("source"); // empty: the maker's server
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("origin"); // empty: refused
+        QTest::newRow("maker's server") << "" << makers + "/TZ22.bin" << makers + "/TZ22.bin";
+        QTest::newRow("mirror: the maker's folder") << "https://mirror.example/vek/" << makers + "/a/TZ22.bin"
+                                                    << "https://mirror.example/vek/a/TZ22.bin";
+        QTest::newRow("mirror: another server") << "https://mirror.example/vek" << "https://other.example/TZ22.bin"
+                                                << "https://other.example/TZ22.bin";
+        QTest::newRow("folder") << folder << makers + "/TZ22.bin" << folder + "/TZ22.bin";
+        QTest::newRow("folder: no plain name") << folder << makers + "/.." << "";
+    }
+    void imageOrigin()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, link);
+        QString why;
+        const FirmwareSource from = source.isEmpty() ? FirmwareSource() : *FirmwareSource::fromArgument(source, &why);
+        const std::optional<ImageOrigin> origin = from.imageFor(link, &why);
+        QTEST(!origin ? QString() : origin->isFile() ? origin->filePath : origin->url.toString(), "origin");
     }
 
     void updateRequired_data()

@@ -7,6 +7,7 @@
 #include "outside/exclusivelock.h"
 #include "testkit.h"
 #include "update/firmwarecache.h"
+#include "update/cardwriter.h"
 #include "update/imagefeed.h"
 
 #include <QDirIterator>
@@ -395,6 +396,8 @@ private slots:
         for (const char *row : {"fails", "hangs", "crash-at-100", "vanish", "not installed"})
             QTest::newRow(row) << UpdateEnd::PushNotConfirmed;
         QTest::newRow("working folder full") << UpdateEnd::WorkstationFull;
+        // Too small for a write to fail: only the flush, and the check before the push, can tell.
+        QTest::newRow("working folder full, a small image") << UpdateEnd::WorkstationFull;
         QTest::newRow("stopped during the push") << UpdateEnd::Stopped;
     }
     // The staging file has a name of its own per update and is always removed; the
@@ -409,15 +412,27 @@ private slots:
         QVERIFY(writeFile(adb.cardPath() + "/DCIM/TZ41LOAD/TZ41UPDT.BIN", oldImage));
         adb.set("push", situation.toUtf8());
         QString staging = QDir::current().filePath("TZ41UPDT.BIN");
-        if (situation == "working folder full") {
+        if (situation.startsWith("working folder full")) {
             QVERIFY(mountCard(scratch.filePath("small"), 1 << 20));
             staging = scratch.filePath("small/TZ41UPDT.BIN");
+        }
+        QFile filler(scratch.filePath("small/filler"));
+        if (situation.endsWith("a small image")) { // nothing left at all
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(4096, 'f')) == 4096 && filler.flush()) {
+            }
+            filler.close();
+            server.serve("/fw/small.bin", image.left(8000));
         }
         AttachedCamera tz41 = camera({});
         tz41.route = CameraRoute::Adb;
         tz41.location = "SERIAL1";
         tz41.volumeIdentity.clear();
         tz41.imagePath = staging;
+        if (situation.endsWith("a small image")) {
+            tz41.entry.link = server.url("/fw/small.bin");
+            tz41.entry.checksum = checksumOf(image.left(8000));
+        }
         // 0.5 s, and 1.5 s for every MiB begun: 6.5 s for this image.
         const std::unique_ptr<UpdateStation> updates = station(quickLimits(1500, {500, 1500}));
         adb.hold(situation == "hangs");
@@ -435,7 +450,7 @@ private slots:
         QCOMPARE(QDir::current().entryList({"TZ41UPDT.BIN*"}, QDir::AllEntries | QDir::Hidden), QStringList());
         QCOMPARE(fileBytes(adb.cardPath() + "/DCIM/TZ41LOAD/TZ41UPDT.BIN"), end == UpdateEnd::Installed ? image : oldImage);
         QCOMPARE(filesIn(adb.cardPath() + "/DCIM/TZ41LOAD"), QStringList("TZ41UPDT.BIN"));
-        const bool pushed = situation != "not installed" && situation != "working folder full";
+        const bool pushed = situation != "not installed" && !situation.startsWith("working folder full");
         QCOMPARE(adb.count("-s SERIAL1 push " + staging + "."), int(pushed));
     }
 
@@ -537,6 +552,53 @@ private slots:
             QTest::qWait(1000); // the abandoned write, woken, puts nothing in place
             QCOMPARE(fileBytes(second + "/DCIM/TZ41LOAD/TZ41UPDT.BIN"), oldImage);
         }
+    }
+
+    // A camera unplugged while its image is pushed: detection tells the station, the
+    // push is cut, and the update ends as unplugged (not as a stop the technician asked for).
+    void unpluggedDuringPush()
+    {
+        FakeAdb adb;
+        adb.attach(true);
+        QVERIFY(!makeCard(adb.cardPath(), "TZ76", "3.1\n", true).isEmpty());
+        adb.set("push-seconds", "30");
+        server.serve("/adb/vek-updater-config.txt",
+                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ7600", QJsonObject{{"Version", "3.2"}, {"ADB_Device", true},
+                                                                                {"Link", server.url("/fw/TZ4100.bin")},
+                                                                                {"Checksum", checksumOf(image)}}}})
+                         .toJson());
+        const std::unique_ptr<UpdateStation> updates = station(quickLimits(), "/adb");
+        bool loaded = false;
+        connect(updates.get(), &UpdateStation::catalogueLoaded, this, [&](bool ok) { loaded = ok; });
+        updates->loadCatalogue();
+        QTRY_VERIFY_WITH_TIMEOUT(loaded, runMs);
+        updates->startWatching();
+        QTRY_COMPARE_WITH_TIMEOUT(updates->cameras().size(), 1, runMs);
+        bool pulled = false;
+        const UpdateOutcome outcome = runAll(*updates, updates->cameras(), [&](UpdateRun *, int, const UpdateProgress &progress) {
+            if (progress.phase == UpdatePhase::Pushing && !pulled) // well into the push
+                pulled = true, QTimer::singleShot(1000, updates.get(), [&] { adb.attach(false); });
+        }).value(0);
+        QCOMPARE(outcome.end, UpdateEnd::Unplugged);
+    }
+
+    // A stop that comes once the copy on the card is read back whole, just before it
+    // would go live, keeps it from going live: a card that hung there answers again
+    // long after its update was given up.
+    void stopAtTheVeryEnd()
+    {
+        const QString root = card();
+        const AttachedCamera tz41 = camera(root);
+        CardImageWriter writer({tz41.imagePath, root, tz41.volumeIdentity, true});
+        QVERIFY(!writer.refusal() && writer.take(image.constData(), image.size()));
+        StopFlag stop;
+        const CardWriteResult result = writer.finish(QCryptographicHash::hash(image, QCryptographicHash::Sha256), stop,
+                                                     [&](qint64 done) {
+                                                         if (done == image.size())
+                                                             stop.raise();
+                                                     });
+        QCOMPARE(result.end, UpdateEnd::Stopped);
+        QCOMPARE(fileBytes(tz41.imagePath), oldImage);
     }
 
     // One image as it arrives, for readers that come and go: a newcomer joins only while

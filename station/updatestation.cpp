@@ -29,6 +29,13 @@ UpdateOutcome ended(UpdateEnd end, const QString &detail)
 {
     return {end, detail, {}, 0, 0};
 }
+
+// What takes one update at a time: a card's volume, or an adb device, whatever models
+// it shows (one adb device, one push at a time).
+QString deviceOf(const AttachedCamera &camera)
+{
+    return camera.route == CameraRoute::Adb ? "adb:" + camera.location : camera.key();
+}
 }
 
 UpdateStation::UpdateStation(const Options &options)
@@ -180,7 +187,7 @@ void UpdateStation::startWaiting()
                 run->end(index, ended(UpdateEnd::WriteProtected, QStringLiteral("the card is write-protected")));
             else if (!updateRequired(camera.entry.modelCode, camera.entry.version, camera.installedVersion))
                 run->end(index, ended(UpdateEnd::UpToDate, QString()));
-            else if (updatesUnderWay() < options.limits.updatesAtOnce && !isUpdating(camera))
+            else if (updatesUnderWay() < options.limits.updatesAtOnce && !busyDevices.contains(deviceOf(camera)))
                 launch(*run, index);
         }
     }
@@ -196,6 +203,7 @@ void UpdateStation::launch(UpdateRun &run, int index)
         return run.end(index, refusal);
     }
     updating.insert(camera.key());
+    busyDevices.insert(deviceOf(camera));
     emit updatingChanged(camera);
     const QByteArray digest = QByteArray::fromHex(normalisedChecksum(camera.entry.checksum).toLatin1());
     run.startJob(index, std::make_unique<UpdateJob>(destinationFor(camera), std::move(reader), digest,
@@ -207,7 +215,7 @@ std::unique_ptr<ImageDestination> UpdateStation::destinationFor(const AttachedCa
     if (camera.route == CameraRoute::Adb)
         return std::make_unique<AdbDestination>(camera.location, camera.imagePath,
                                                 adbCardRoot + CardLayout::updateFolder(camera.entry.modelCode),
-                                                options.limits.push);
+                                                options.limits.push, cache.lockFolder());
     return std::make_unique<CardDestination>(CardSpot{camera.imagePath, camera.location, camera.volumeIdentity, true},
                                              CardDestination::Kind::Card);
 }
@@ -218,6 +226,7 @@ void UpdateStation::takeOutcome(UpdateRun &run, int index)
     const UpdateOutcome outcome = *run.outcome(index);
     if (run.wasStarted(index)) {
         updating.remove(camera.key());
+        busyDevices.remove(deviceOf(camera));
         emit updatingChanged(camera);
         if (!outcome.detail.isEmpty() && !outcome.succeeded())
             qCDebug(updateLog).noquote() << camera.id() << outcomeName(outcome.end) << outcome.detail;

@@ -124,6 +124,7 @@ private:
     StationReports reports;
     QList<QPointer<UpdateRun>> runs; // in the order they were started
     QSet<QString> updating;          // keys of cameras under way
+    QSet<QString> busyDevices;       // their volumes and adb devices
     struct PendingRecord
     {
         QPointer<UpdateRun> run;

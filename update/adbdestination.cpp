@@ -1,5 +1,6 @@
 #include "update/adbdestination.h"
 
+#include "outside/exclusivelock.h"
 #include "outside/processrunner.h"
 #include "outside/textbeforenul.h"
 #include "update/sha256.h"
@@ -37,8 +38,8 @@ struct AdbDestination::Staging
 };
 
 AdbDestination::AdbDestination(const QString &serial, const QString &stagingPath, const QString &deviceFolder,
-                               AdbPushTimeLimit limit)
-    : serial(serial), stagingPath(stagingPath), deviceFolder(deviceFolder), limit(limit)
+                               AdbPushTimeLimit limit, const QString &lockFolder)
+    : serial(serial), stagingPath(stagingPath), deviceFolder(deviceFolder), limit(limit), lockFolder(lockFolder)
 {
 }
 
@@ -46,6 +47,14 @@ AdbDestination::~AdbDestination() = default;
 
 UpdateOutcome AdbDestination::open()
 {
+    if (!lockFolder.isEmpty()) {
+        // A serial is the device's own text: its lock file is named by its digits in hex.
+        ExclusiveLock::Attempt attempt;
+        deviceLock = ExclusiveLock::ofFile(lockFolder + "/adb-" + QString::fromLatin1(serial.toUtf8().toHex()) + ".lock",
+                                           &attempt);
+        if (attempt == ExclusiveLock::Attempt::Held)
+            return {UpdateEnd::Busy, QStringLiteral("another program is pushing to the device"), {}, 0, 0};
+    }
     staging = std::make_unique<Staging>(stagingPath);
     return staging->good ? UpdateOutcome{UpdateEnd::Installed, {}, {}, 0, 0} : refusal();
 }

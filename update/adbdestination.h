@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class ExclusiveLock;
+
 // How long a push may run before it is ended and counted as failed. A slow USB link
 // needs longer for a larger image, so the bound grows with the image's size.
 struct AdbPushTimeLimit
@@ -21,12 +23,14 @@ struct AdbPushTimeLimit
 // staging path (adb names the file on the camera after the local one, so the folder
 // is what keeps two pushes apart), and pushed once it is whole and the catalogue's,
 // with `adb -s SERIAL push` into the camera's update folder. The staged file goes with
-// the destination, whatever happened.
+// the destination, whatever happened. While it lives it holds the device's lock in
+// lockFolder, so that no other program of this user's pushes to the device meanwhile
+// (that one is told the device is busy).
 class AdbDestination : public ImageDestination
 {
 public:
     AdbDestination(const QString &serial, const QString &stagingPath, const QString &deviceFolder,
-                   AdbPushTimeLimit limit);
+                   AdbPushTimeLimit limit, const QString &lockFolder);
     ~AdbDestination() override;
 
     UpdateOutcome open() override;
@@ -41,5 +45,7 @@ private:
     struct Staging;
     const QString serial, stagingPath, deviceFolder;
     const AdbPushTimeLimit limit;
+    const QString lockFolder;
+    std::unique_ptr<ExclusiveLock> deviceLock;
     std::unique_ptr<Staging> staging;
 };

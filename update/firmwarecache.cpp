@@ -114,6 +114,7 @@ FirmwareCache::FirmwareCache(const QString &folder)
         root.clear();
         return;
     }
+    locks = privateFolder(root + QStringLiteral("/locks"));
     runInBackground([root = root, cutoff = QDateTime::currentDateTimeUtc().addSecs(-partialKeptSecs)] {
         removeCacheLeftovers(root, cutoff);
     });

@@ -51,6 +51,8 @@ private:
 //                              next camera of a model needs no download; the folder
 //                              goes at the end of the run
 //   partial/<CHECKSUM>.part    a download that broke off, continued by the next try
+//   locks/                     the locks of adb devices being updated, so that two
+//                              programs never push to one device at once
 //
 // A run holds a lock beside its folder while it lives; the lock goes stale only with
 // its process, never with age (a long update is no sign of a dead run). A run ended by
@@ -72,6 +74,9 @@ public:
 
     // The cache's folder, or empty when it has none.
     QString folder() const { return root; }
+    // Where this user's programs keep the locks of what they update (adb devices), or
+    // empty when there is no cache folder.
+    QString lockFolder() const { return locks; }
 
     // The verified image kept for the link and checksum in this run, or empty.
     QString imageFor(const QString &link, const QString &checksum) const;
@@ -89,6 +94,7 @@ private:
     QString runFolderPath();
 
     QString root;      // the user's cache folder, or empty
+    QString locks;
     QString runFolder; // made on first use
     std::unique_ptr<QLockFile> runLock;
     QHash<Key, QString> images;

@@ -554,6 +554,25 @@ private slots:
         }
     }
 
+    // A station that looks for cameras, with a catalogue of two adb models.
+    std::unique_ptr<UpdateStation> watchingStation()
+    {
+        const auto entry = [this](const QString &version) {
+            return QJsonObject{{"Version", version}, {"ADB_Device", true}, {"Link", server.url("/fw/TZ4100.bin")},
+                               {"Checksum", checksumOf(image)}};
+        };
+        server.serve("/adb/vek-updater-config.txt",
+                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ7600", entry("3.2")}, {"TZ7000", entry("5.920")}}).toJson());
+        std::unique_ptr<UpdateStation> updates = station(quickLimits(), "/adb");
+        bool loaded = false;
+        connect(updates.get(), &UpdateStation::catalogueLoaded, this, [&](bool ok) { loaded = ok; });
+        updates->loadCatalogue();
+        if (!QTest::qWaitFor([&] { return loaded; }, runMs))
+            qWarning("no catalogue");
+        updates->startWatching();
+        return updates;
+    }
+
     // A camera unplugged while its image is pushed: detection tells the station, the
     // push is cut, and the update ends as unplugged (not as a stop the technician asked for).
     void unpluggedDuringPush()
@@ -562,17 +581,7 @@ private slots:
         adb.attach(true);
         QVERIFY(!makeCard(adb.cardPath(), "TZ76", "3.1\n", true).isEmpty());
         adb.set("push-seconds", "30");
-        server.serve("/adb/vek-updater-config.txt",
-                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ7600", QJsonObject{{"Version", "3.2"}, {"ADB_Device", true},
-                                                                                {"Link", server.url("/fw/TZ4100.bin")},
-                                                                                {"Checksum", checksumOf(image)}}}})
-                         .toJson());
-        const std::unique_ptr<UpdateStation> updates = station(quickLimits(), "/adb");
-        bool loaded = false;
-        connect(updates.get(), &UpdateStation::catalogueLoaded, this, [&](bool ok) { loaded = ok; });
-        updates->loadCatalogue();
-        QTRY_VERIFY_WITH_TIMEOUT(loaded, runMs);
-        updates->startWatching();
+        const std::unique_ptr<UpdateStation> updates = watchingStation();
         QTRY_COMPARE_WITH_TIMEOUT(updates->cameras().size(), 1, runMs);
         bool pulled = false;
         const UpdateOutcome outcome = runAll(*updates, updates->cameras(), [&](UpdateRun *, int, const UpdateProgress &progress) {
@@ -580,6 +589,33 @@ private slots:
                 pulled = true, QTimer::singleShot(1000, updates.get(), [&] { adb.attach(false); });
         }).value(0);
         QCOMPARE(outcome.end, UpdateEnd::Unplugged);
+    }
+
+    // One adb device that shows two models takes one update at a time; a device another
+    // program of this user's pushes to is busy, and left alone.
+    void oneDeviceOneUpdate()
+    {
+        FakeAdb adb;
+        adb.attach(true);
+        QVERIFY(!makeCard(adb.cardPath(), "TZ76", "3.1\n", true).isEmpty()
+                && !makeCard(adb.cardPath(), "TZ7K", "5.910\n", true).isEmpty());
+        const std::unique_ptr<UpdateStation> updates = watchingStation();
+        QTRY_COMPARE_WITH_TIMEOUT(updates->cameras().size(), 2, runMs);
+        UpdateRun *run = updates->start(updates->cameras());
+        QStringList started; // each with whether the other had ended by then
+        connect(run, &UpdateRun::cameraStarted, this, [&, run](int index) {
+            started << QString::number(index) + (run->outcome(1 - index) ? " after" : " beside");
+        });
+        QVector<UpdateEnd> ends(2, UpdateEnd::Busy);
+        connect(run, &UpdateRun::cameraFinished, this, [&, run](int index) { ends[index] = run->outcome(index)->end; });
+        QTRY_COMPARE_WITH_TIMEOUT(ends, QVector<UpdateEnd>(2, UpdateEnd::Installed), runMs);
+        QCOMPARE(started, QStringList({"0 beside", "1 after"}));
+
+        ExclusiveLock::Attempt attempt;
+        const auto otherProgram =
+            ExclusiveLock::ofFile(cacheFolder() + "/locks/adb-" + QByteArray("SERIAL1").toHex() + ".lock", &attempt);
+        QVERIFY(attempt == ExclusiveLock::Attempt::Taken);
+        QCOMPARE(runAll(*updates, {updates->cameras().first()}).value(0).end, UpdateEnd::Busy);
     }
 
     // A stop that comes once the copy on the card is read back whole, just before it

@@ -1,10 +1,14 @@
 #include "update/pipedsink.h"
 
+#include <limits>
 #include <utility>
 
-PipedSink::PipedSink(PieceTaker taker, qint64 maxQueuedBytes)
-    : taker(std::move(taker)), maxQueuedBytes(maxQueuedBytes), worker(&PipedSink::run, this)
+PipedSink::PipedSink(PieceTaker taker, qint64 maxQueuedBytes) : maxQueuedBytes(maxQueuedBytes)
 {
+    runInBackground([queue = queue, taker = std::move(taker), taken = taken] {
+        run(queue, taker);
+        taken.fulfil(true);
+    });
 }
 
 PipedSink::~PipedSink()
@@ -27,51 +31,55 @@ bool PipedSink::take(const char *data, qint64 size)
 
 bool PipedSink::pass(QByteArray piece)
 {
-    std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return refused || queuedBytes < maxQueuedBytes; });
-    if (refused)
+    std::unique_lock<std::mutex> lock(queue->mutex);
+    queue->changed.wait(lock, [this] { return queue->refused || queue->bytes < maxQueuedBytes; });
+    if (queue->refused)
         return false;
-    queuedBytes += piece.size();
-    queue.push_back(std::move(piece));
-    changed.notify_all();
+    queue->bytes += piece.size();
+    queue->pieces.push_back(std::move(piece));
+    queue->changed.notify_all();
     return true;
 }
 
 bool PipedSink::finish()
 {
-    if (!gathered.isEmpty())
-        pass(std::exchange(gathered, QByteArray()));
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        ended = true;
+    if (!finished) {
+        finished = true;
+        if (!gathered.isEmpty())
+            pass(std::exchange(gathered, QByteArray()));
+        {
+            const std::lock_guard<std::mutex> lock(queue->mutex);
+            queue->ended = true;
+        }
+        queue->changed.notify_all();
+        // The taker writes to the workstation's own disk, and always comes back.
+        taken.waitFor(std::numeric_limits<int>::max());
     }
-    changed.notify_all();
-    if (worker.joinable())
-        worker.join();
-    return !refused;
+    const std::lock_guard<std::mutex> lock(queue->mutex);
+    return !queue->refused;
 }
 
-void PipedSink::run()
+void PipedSink::run(const std::shared_ptr<Queue> &queue, const PieceTaker &taker)
 {
     for (;;) {
         QByteArray piece;
         {
-            std::unique_lock<std::mutex> lock(mutex);
-            changed.wait(lock, [this] { return ended || !queue.empty(); });
-            if (queue.empty())
+            std::unique_lock<std::mutex> lock(queue->mutex);
+            queue->changed.wait(lock, [&queue] { return queue->ended || !queue->pieces.empty(); });
+            if (queue->pieces.empty())
                 return;
-            piece = std::move(queue.front());
-            queue.pop_front();
+            piece = std::move(queue->pieces.front());
+            queue->pieces.pop_front();
         }
-        const bool taken = taker(piece);
-        const std::lock_guard<std::mutex> lock(mutex);
-        queuedBytes -= piece.size();
-        if (!taken) {
-            refused = true;
-            queue.clear();
+        const bool kept = taker(piece);
+        const std::lock_guard<std::mutex> lock(queue->mutex);
+        queue->bytes -= piece.size();
+        if (!kept) {
+            queue->refused = true;
+            queue->pieces.clear();
         }
-        changed.notify_all();
-        if (refused)
+        queue->changed.notify_all();
+        if (queue->refused)
             return;
     }
 }

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <functional>
+#include "outside/background.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <mutex>
-#include <thread>
 
 // Hands pieces of a stream to a taker that runs in a thread of its own, so that
 // receiving the next piece overlaps hashing and writing the last. At most
@@ -21,7 +22,8 @@
 // and a write each, cost a 512 MiB image a sixth of its time. A piece never waits for
 // company longer than a moment, so a slow download still moves at its own pace.
 //
-// The taker's state belongs to the taker's thread until finish() returns.
+// The taker's state belongs to the taker's thread until finish() returns; the taker
+// runs off this thread as all background work does (outside/background.h).
 class PipedSink
 {
 public:
@@ -39,20 +41,25 @@ public:
     bool finish();
 
 private:
-    void run();
+    // What the giver and the taker hand each other.
+    struct Queue
+    {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::deque<QByteArray> pieces;
+        qint64 bytes = 0;
+        bool ended = false, refused = false;
+    };
+    static void run(const std::shared_ptr<Queue> &queue, const PieceTaker &taker);
     bool pass(QByteArray piece);
 
     static constexpr int gatherBytes = 256 * 1024;
     static constexpr qint64 gatherNs = 20 * 1000 * 1000;
 
-    PieceTaker taker;
     QByteArray gathered; // the giver's, not yet passed on
     QElapsedTimer sincePassed;
     const qint64 maxQueuedBytes;
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<QByteArray> queue;
-    qint64 queuedBytes = 0;
-    bool ended = false, refused = false;
-    std::thread worker;
+    std::shared_ptr<Queue> queue = std::make_shared<Queue>();
+    Pending<bool> taken; // every piece the taker had, or one it refused
+    bool finished = false;
 };

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "outside/programidentity.h"
+#include "outside/settings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -8,7 +9,7 @@
 
 namespace {
 const char *const usage =
-    "Usage: vek-updater [--source DIR|URL]\n"
+    "Usage: vek-updater [--source DIR|URL] [--metrics-dir DIR] [--station NAME]\n"
     "  or:  vek-updater --help | --version\n";
 
 // --help or --version, told on standard output; false when neither was asked for.
@@ -40,7 +41,17 @@ int main(int argc, char *argv[])
                                           QStringLiteral("Take the catalogue and the images from DIR, or from the "
                                                          "https address of a mirror, instead of the maker's server."),
                                           QStringLiteral("DIR|URL"));
-    parser.addOptions({help, version, sourceOption});
+    // Kept as the station's settings: the window reports to the workshop's monitoring
+    // from then on without being asked again.
+    const QCommandLineOption metricsOption(QStringLiteral("metrics-dir"),
+                                           QStringLiteral("Keep the station's metrics in DIR for the node exporter's "
+                                                          "textfile collector (remembered; an empty DIR stops it)."),
+                                           QStringLiteral("DIR"));
+    const QCommandLineOption stationOption(QStringLiteral("station"),
+                                           QStringLiteral("The bench's name in its metrics and journal entries "
+                                                          "(remembered; default: the host name)."),
+                                           QStringLiteral("NAME"));
+    parser.addOptions({help, version, sourceOption, metricsOption, stationOption});
     // A QApplication needs a display, and --help or --version is asked where there may
     // be none (a terminal over ssh, a package build): they are answered before it. Where
     // Qt's own arguments (-platform, -style) are among them, after it.
@@ -78,6 +89,10 @@ int main(int argc, char *argv[])
         }
         source = *given;
     }
+    if (parser.isSet(metricsOption))
+        workstationSettings()->setValue(QStringLiteral("metrics/folder"), parser.value(metricsOption));
+    if (parser.isSet(stationOption))
+        workstationSettings()->setValue(QStringLiteral("metrics/station"), parser.value(stationOption));
 
     MainWindow window(nullptr, source);
     window.init(); // the window shows once the catalogue is read, or its box closed

@@ -37,6 +37,9 @@ UpdateStation::Options stationOptions(const FirmwareSource &source, const Instal
     options.source = source;
     options.limits = limits;
     options.program = QStringLiteral("vek-updater");
+    const std::unique_ptr<QSettings> settings = workstationSettings();
+    options.metricsFolder = settings->value(QStringLiteral("metrics/folder")).toString();
+    options.stationName = settings->value(QStringLiteral("metrics/station")).toString();
     return options;
 }
 }

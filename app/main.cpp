@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "outside/cryptolibrary.h"
 #include "outside/programidentity.h"
 #include "outside/settings.h"
 
@@ -30,6 +31,7 @@ bool answered(const QCommandLineParser &parser, const QCommandLineOption &help, 
 
 int main(int argc, char *argv[])
 {
+    keepCryptoLibraryForTheProcess();
     setProgramIdentity();
     QCommandLineParser parser;
     parser.setApplicationDescription(

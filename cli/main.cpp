@@ -6,6 +6,7 @@
 #include "cli/slotscommand.h"
 #include "cli/keyscommand.h"
 #include "cli/terminal.h"
+#include "outside/cryptolibrary.h"
 #include "outside/programidentity.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 
 int main(int argc, char *argv[])
 {
+    keepCryptoLibraryForTheProcess();
     QCoreApplication application(argc, argv);
     setProgramIdentity();
     CliPrinter::noteQtMessages();

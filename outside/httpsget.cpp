@@ -1,5 +1,7 @@
 #include "outside/httpsget.h"
 
+#include "outside/cryptolibrary.h"
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSslCertificate>
@@ -207,7 +209,10 @@ struct CurlEasyDeleter
 DownloadResult httpsGet(const DownloadRequest &request, const DownloadHandlers &handlers, const StopFlag &stop)
 {
     static std::once_flag initialised;
-    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(initialised, [] {
+        keepCryptoLibraryForTheProcess();
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+    });
 
     DownloadResult result;
     const std::unique_ptr<CURL, CurlEasyDeleter> curl(curl_easy_init());

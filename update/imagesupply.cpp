@@ -5,6 +5,8 @@
 #include "update/firmwarecache.h"
 #include "update/imagefetch.h"
 
+#include <QDeadlineTimer>
+
 namespace {
 QString imageKey(const CatalogueEntry &entry)
 {
@@ -21,6 +23,11 @@ ImageSupply::~ImageSupply()
 {
     for (const std::shared_ptr<Fetch> &fetch : qAsConst(fetches))
         fetch->stop.raise();
+    // A download sees its stop within a second; a source folder on a volume that hangs
+    // may never come back, and holds up nothing.
+    const QDeadlineTimer patience(2000);
+    for (const std::shared_ptr<Fetch> &fetch : qAsConst(fetches))
+        fetch->ended.waitFor(int(qMax<qint64>(patience.remainingTime(), 0)));
 }
 
 std::unique_ptr<ImageFeed::Reader> ImageSupply::readerFor(const CatalogueEntry &entry, UpdateOutcome *refusal)
@@ -53,6 +60,7 @@ std::unique_ptr<ImageFeed::Reader> ImageSupply::readerFor(const CatalogueEntry &
     order.limits = limits;
     runInBackground([fetch, order, link = entry.link, key, reply = mailbox.address(), this] {
         const FetchEnd end = fetchImage(order, *fetch->feed, fetch->stop);
+        fetch->ended.fulfil(true);
         reply.post([this, fetch, end, link, key, checksum = order.checksum] {
             if (!end.feed.verified && end.feed.failure != UpdateEnd::Stopped)
                 qCDebug(updateLog).noquote() << "Failure" << end.feed.detail;

@@ -19,7 +19,8 @@ class FirmwareCache;
 // starts its fetch (from the cache's verified copy, the server or the source folder),
 // and later ones join it while it can still serve them from its first byte. What it
 // verifies stays in the cache for the updates that come after. A fetch that every
-// reader has left ends by itself.
+// reader has left ends by itself; those still running when the supply goes are stopped,
+// and waited for a moment, so that the cache's files are closed before it clears them.
 class ImageSupply : public QObject
 {
     Q_OBJECT
@@ -36,6 +37,7 @@ private:
     {
         std::shared_ptr<ImageFeed> feed = std::make_shared<ImageFeed>();
         StopFlag stop;
+        Pending<bool> ended;
     };
     FirmwareCache &cache;
     const FirmwareSource source;

@@ -21,6 +21,9 @@ struct ProbedVolume
     QString identity;
     bool mayHoldCamera = false; // valid, ready, writable and not empty
     QVector<CardFolder> folders;
+    // The USB port its device is plugged into (see usbPortPath); looked up only for a
+    // volume that holds a model's folder.
+    QString slot;
 };
 
 // Looks at one volume: whether it can take an update, and which of the models'

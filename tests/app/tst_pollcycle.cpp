@@ -218,7 +218,7 @@ private slots:
         QTest::qWait(2000);
         adb.set("log", {});
         QTest::qWait(5000);
-        QVERIFY2(adb.log().size() <= 6 && adb.log().count("devices") == adb.log().size(), qPrintable(adb.log().join(" | ")));
+        QVERIFY2(adb.log().size() <= 6 && adb.log().count("devices -l") == adb.log().size(), qPrintable(adb.log().join(" | ")));
     }
 
     // Closing waits for the adb request under way, then stops the adb server it started.

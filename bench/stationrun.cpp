@@ -3,22 +3,21 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 
 BenchStation::BenchStation(const FirmwareSource &source) : station(UpdateStation::Options{source, {}, {}, QStringLiteral("vek-bench"), {}})
 {
-    pollTimer.setInterval(1000);
-    QObject::connect(&pollTimer, &QTimer::timeout, &station, &UpdateStation::poll);
 }
 
 bool BenchStation::findCameras(int count, QString *why)
 {
-    if (!pollTimer.isActive()) {
+    if (!watching) {
         if (!station.loadCatalogue()) {
             *why = "the catalogue did not load: " + station.catalogue().failure;
             return false;
         }
-        station.poll();
-        pollTimer.start();
+        station.monitor().startWatching();
+        watching = true;
     }
     if (QTest::qWaitFor([&] { return cameras().size() == count; }, 30000))
         return true;

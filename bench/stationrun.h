@@ -3,12 +3,11 @@
 #include "station/updatestation.h"
 
 #include <QString>
-#include <QTimer>
 #include <QVector>
 
 // An update station of its own, as the window holds one: its image cache starts empty,
-// so every update it runs downloads its image. Once the catalogue is loaded it polls
-// for cameras once a second, as the window does, until it goes.
+// so every update it runs downloads its image. Once the catalogue is loaded it watches
+// for cameras as the front ends do (CameraMonitor::startWatching), until it goes.
 class BenchStation
 {
 public:
@@ -30,5 +29,5 @@ public:
     UpdateStation station;
 
 private:
-    QTimer pollTimer;
+    bool watching = false;
 };

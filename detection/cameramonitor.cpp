@@ -112,34 +112,25 @@ void CameraMonitor::passAdb()
         adbPassWanted = true;
         return;
     }
-    const ReplyAddress reply = mailbox.address();
-    AdbScanner scanner(entries, stop, options.adbTimeLimitMs);
     const QStringList known = serialsNotToRead();
-    if (tracker && tracker->tracking()) {
-        QStringList toRead;
-        for (const AdbDevice &device : qAsConst(trackedDevices)) {
-            if (!known.contains(device.serial))
-                toRead << device.serial;
-        }
-        if (toRead.isEmpty())
-            return takeAdbDevices(trackedDevices, {});
-        adbPassRunning = true;
-        adbWorkEnded = Pending<bool>();
-        runInBackground([reply, scanner, toRead, ended = adbWorkEnded, this]() mutable {
-            const AdbReadings readings = scanner.readDevices(toRead);
-            ended.fulfil(true);
-            // The tracker's list as it is by then: a device gone meanwhile is not listed.
-            reply.post([this, readings] {
-                adbPassRunning = false;
-                takeAdbDevices(trackedDevices, readings);
-                adbPassEnded();
-            });
-        });
-        return;
+    if (!tracker || !tracker->tracking())
+        return listAdbDevices(known);
+    QStringList toRead;
+    for (const AdbDevice &device : qAsConst(trackedDevices)) {
+        if (!known.contains(device.serial))
+            toRead << device.serial;
     }
+    if (toRead.isEmpty())
+        return takeAdbDevices(trackedDevices, {});
+    readTrackedDevices(toRead);
+}
+
+void CameraMonitor::listAdbDevices(const QStringList &known)
+{
     adbPassRunning = true;
     adbWorkEnded = Pending<bool>();
-    runInBackground([reply, scanner, known, started = serverStarted, ended = adbWorkEnded, this]() mutable {
+    runInBackground([reply = mailbox.address(), scanner = AdbScanner(entries, stop, options.adbTimeLimitMs), known,
+                     started = serverStarted, ended = adbWorkEnded, this]() mutable {
         started.waitFor(processTimeoutMs);
         const AdbPass pass = scanner.scan(known);
         ended.fulfil(true);
@@ -149,12 +140,29 @@ void CameraMonitor::passAdb()
                 takeAdbDevices(pass.devices, pass.readings);
             else
                 emit passFinished(CameraRoute::Adb);
-            adbPassEnded();
+            runWantedAdbPass();
         });
     });
 }
 
-void CameraMonitor::adbPassEnded()
+void CameraMonitor::readTrackedDevices(const QStringList &serials)
+{
+    adbPassRunning = true;
+    adbWorkEnded = Pending<bool>();
+    runInBackground([reply = mailbox.address(), scanner = AdbScanner(entries, stop, options.adbTimeLimitMs), serials,
+                     ended = adbWorkEnded, this]() mutable {
+        const AdbReadings readings = scanner.readDevices(serials);
+        ended.fulfil(true);
+        // The tracker's list as it is by then: a device gone meanwhile is not listed.
+        reply.post([this, readings] {
+            adbPassRunning = false;
+            takeAdbDevices(trackedDevices, readings);
+            runWantedAdbPass();
+        });
+    });
+}
+
+void CameraMonitor::runWantedAdbPass()
 {
     if (adbPassWanted) {
         adbPassWanted = false;

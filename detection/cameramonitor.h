@@ -76,13 +76,17 @@ private:
 
     void passVolumes();
     void passAdb();
+    // An adb pass in the background: all of it (`adb devices -l`, then the devices not
+    // known), or only the reading of devices the tracker listed.
+    void listAdbDevices(const QStringList &known);
+    void readTrackedDevices(const QStringList &serials);
+    void runWantedAdbPass();
     void startTracking();
     void takeVolumePass(const VolumePass &pass);
     void takeTrackedDevices(const QVector<AdbDevice> &devices);
     // The adb devices attached now, and what was read of some; a device neither read
     // now nor before is left for the next pass.
     void takeAdbDevices(const QVector<AdbDevice> &devices, const AdbReadings &readings);
-    void adbPassEnded();
     QStringList serialsNotToRead() const;
 
     CameraRegistry &registry;

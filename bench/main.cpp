@@ -96,7 +96,7 @@ int main(int argc, char *argv[])
         benchPeakMemory(site, table);
     }
     if (chosen.contains("polling") && serving()) {
-        say("a window polling 16 cameras: GUI stalls, CPU time, adb processes; stalls while installing");
+        say("16 cameras watched: GUI stalls, CPU time, adb processes, how soon a camera appears; stalls while installing");
         benchPolling(site, table);
     }
     if (chosen.contains("fleet") && serving()) {

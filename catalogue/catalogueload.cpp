@@ -1,5 +1,7 @@
 #include "catalogue/catalogueload.h"
 
+#include "outside/log.h"
+
 #include "catalogue/catalogueparser.h"
 #include "catalogue/signedstatement.h"
 #include "outside/regularfile.h"
@@ -178,6 +180,6 @@ LoadedCatalogue loadCatalogue(const FirmwareSource &source, const DownloadLimits
     }
     QString why;
     if (!verdict.key.isEmpty() && !trust.recordAccepted(verdict.key, verdict.serial, &why))
-        qWarning().noquote() << "The serial accepted from" << verdict.signer << "cannot be kept:" << why;
+        qCWarning(catalogueLog).noquote() << "The serial accepted from" << verdict.signer << "cannot be kept:" << why;
     return catalogue;
 }

@@ -1,5 +1,7 @@
 #include "catalogue/catalogueparser.h"
 
+#include "outside/log.h"
+
 #include "catalogue/modelcode.h"
 #include "outside/textbeforenul.h"
 
@@ -26,7 +28,7 @@ CatalogueContents parseCatalogue(const QByteArray &body)
         if (!value.isArray() && !value.isObject())
             continue;
         if (!isPlainModelName(key)) {
-            qDebug() << "Skipping catalogue key that is not a plain model name:" << key;
+            qCDebug(catalogueLog) << "Skipping catalogue key that is not a plain model name:" << key;
             continue;
         }
         if (value.isArray()) {

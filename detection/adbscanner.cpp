@@ -1,22 +1,28 @@
 #include "detection/adbscanner.h"
 
-#include "detection/adbanswers.h"
-#include "detection/shellquote.h"
 #include "detection/cardlayout.h"
+#include "detection/shellquote.h"
 #include "detection/versionfile.h"
 #include "detection/versionfileparser.h"
 
 #include <QDir>
 
 namespace {
-const QString adbProgram = QStringLiteral("adb");
 // The card as the camera's own file system mounts it.
 const QString deviceDcimFolder = adbCardRoot + "DCIM/";
 // A DCIM folder of a few thousand entries.
 constexpr qint64 maxListingBytes = 256 * 1024;
+
+// The command came to an end with an answer, if only one too long to take: it neither
+// hung nor was cut off.
+bool answered(const ProcessOutcome &outcome)
+{
+    return outcome.outputCut || (outcome.finished && !outcome.crashed);
+}
 }
 
-AdbScanner::AdbScanner(QVector<CatalogueEntry> entries, StopFlag stop) : entries(std::move(entries)), stop(std::move(stop))
+AdbScanner::AdbScanner(QVector<CatalogueEntry> entries, StopFlag stop, int timeLimitMs)
+    : entries(std::move(entries)), stop(std::move(stop)), timeLimitMs(timeLimitMs)
 {
 }
 
@@ -29,26 +35,42 @@ void AdbScanner::runServerCommand(const QString &command, int timeoutMs, const S
 AdbPass AdbScanner::scan(const QStringList &alreadyRead)
 {
     AdbPass pass;
-    const ProcessOutcome devices = runProcess({QStringLiteral("devices")});
-    // An adb that is not installed has no devices; one that hangs or breaks off tells
-    // nothing, and the cameras stay as they were.
-    pass.answered = !devices.started || (devices.finished && !devices.outputCut);
+    const ProcessOutcome listing = runProcess({QStringLiteral("devices"), QStringLiteral("-l")});
+    // An adb that is not installed has no devices; one that hangs, is cut off or fails
+    // (its server restarting) tells nothing, and the cameras stay as they were.
+    pass.answered = !listing.started || listing.succeeded();
     if (!pass.answered)
         return pass;
-    pass.serials = readySerials(devices.standardOutput);
-    for (const QString &serial : qAsConst(pass.serials)) {
-        if (!alreadyRead.contains(serial) && !stop.isRaised())
-            pass.readings.insert(serial, readDevice(serial));
+    pass.devices = readyDevices(listing.standardOutput);
+    QStringList toRead;
+    for (const AdbDevice &device : qAsConst(pass.devices)) {
+        if (!alreadyRead.contains(device.serial))
+            toRead << device.serial;
     }
+    pass.readings = readDevices(toRead);
     return pass;
 }
 
-QVector<AttachedCamera> AdbScanner::readDevice(const QString &serial)
+AdbReadings AdbScanner::readDevices(const QStringList &serials)
+{
+    AdbReadings readings;
+    for (const QString &serial : serials) {
+        if (stop.isRaised())
+            break;
+        if (const std::optional<QVector<AttachedCamera>> cameras = readDevice(serial))
+            readings.insert(serial, *cameras);
+    }
+    return readings;
+}
+
+std::optional<QVector<AttachedCamera>> AdbScanner::readDevice(const QString &serial)
 {
     QVector<AttachedCamera> cameras;
     const ProcessOutcome listed =
         runProcess({"-s", serial, QStringLiteral("shell"), QStringLiteral("ls"), quoteForDeviceShell(deviceDcimFolder)},
-                   {processTimeoutMs, maxListingBytes});
+                   maxListingBytes);
+    if (!answered(listed))
+        return std::nullopt;
     const QByteArray listing = listed.outputCut ? QByteArray() : listed.standardOutput;
     QHash<QString, QByteArray> versionFiles; // one read per model code, whatever its brands
     for (int index = 0; index < entries.size(); ++index) {
@@ -57,8 +79,12 @@ QVector<AttachedCamera> AdbScanner::readDevice(const QString &serial)
         if (!entry.overAdb || !listingHasEntry(listing, CardLayout::deviceFolderName(code))
             || !listingHasEntry(listing, CardLayout::updateFolderName(code)))
             continue;
-        if (!versionFiles.contains(code))
-            versionFiles.insert(code, readVersionFile(serial, code));
+        if (!versionFiles.contains(code)) {
+            const std::optional<QByteArray> versionFile = readVersionFile(serial, code);
+            if (!versionFile)
+                return std::nullopt;
+            versionFiles.insert(code, *versionFile);
+        }
         const QByteArray versionFile = versionFiles.value(code);
         const QString brand = VersionFileParser::instance()->getBrand(versionFile);
         // A camera of another brand's entry of this model is not this entry's camera.
@@ -77,19 +103,21 @@ QVector<AttachedCamera> AdbScanner::readDevice(const QString &serial)
     return cameras;
 }
 
-ProcessOutcome AdbScanner::runProcess(const QStringList &arguments, const ProcessLimits &limits)
+ProcessOutcome AdbScanner::runProcess(const QStringList &arguments, qint64 maxOutputBytes)
 {
-    return runProgram(adbProgram, arguments, limits, stop);
+    return runProgram(adbProgram, arguments, {timeLimitMs, maxOutputBytes}, stop);
 }
 
-QByteArray AdbScanner::readVersionFile(const QString &serial, const QString &modelCode)
+std::optional<QByteArray> AdbScanner::readVersionFile(const QString &serial, const QString &modelCode)
 {
     const QString versionFile = CardLayout::onVolume(adbCardRoot, CardLayout::versionFile(modelCode));
     // The same bound as a card's: a file longer than that is no version file, and the
     // camera reads as one whose version file cannot be read.
     const ProcessOutcome cat =
         runProcess({"-s", serial, QStringLiteral("shell"), QStringLiteral("cat"), quoteForDeviceShell(versionFile)},
-                   {processTimeoutMs, maxVersionFileBytes});
+                   maxVersionFileBytes);
+    if (!answered(cat))
+        return std::nullopt;
     return cat.outputCut ? QByteArray() : versionFileFromCatOutput(cat.standardOutput);
 }
 

@@ -11,6 +11,9 @@ struct MountPoint
     QString rootPath;
     // Changes when another volume is mounted at the same place (Linux: the mount's id).
     QString identity;
+    // The volume's device as usbPortPath takes it: on Linux the device number
+    // "MAJ:MIN", on Windows the drive.
+    QString device;
 };
 
 QVector<MountPoint> listMountPoints();

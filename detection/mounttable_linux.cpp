@@ -51,18 +51,19 @@ bool isPseudoFileSystem(const QByteArray &root, const QByteArray &type, const QB
 
 struct MountLine
 {
-    QByteArray id, root, type, device;
+    QByteArray id, deviceNumber, root, type, device;
 };
 
 // "36 35 98:0 /mnt1 /mnt/parent rw,noatime master:1 - ext3 /dev/root rw": the mount's
-// id, its mount point (field 5) and, behind the " - ", its type and device.
+// id, its device number, its mount point (field 5) and, behind the " - ", its type and
+// device.
 bool parse(const QByteArray &line, MountLine *mount)
 {
     const QList<QByteArray> fields = line.split(' ');
     const int separator = fields.indexOf("-");
     if (fields.size() < 5 || separator < 5 || fields.size() < separator + 3)
         return false;
-    *mount = {fields.at(0), unescaped(fields.at(4)), unescaped(fields.at(separator + 1)),
+    *mount = {fields.at(0), fields.at(2), unescaped(fields.at(4)), unescaped(fields.at(separator + 1)),
               unescaped(fields.at(separator + 2))};
     return true;
 }
@@ -83,7 +84,8 @@ QVector<MountPoint> listMountPoints()
     for (const QByteArray &line : lines) {
         MountLine mount;
         if (parse(line, &mount) && !isPseudoFileSystem(mount.root, mount.type, mount.device))
-            mounts.append({QFile::decodeName(mount.root), QString::fromLatin1(mount.id)});
+            mounts.append({QFile::decodeName(mount.root), QString::fromLatin1(mount.id),
+                           QString::fromLatin1(mount.deviceNumber)});
     }
     // A later mount over the same place hides the earlier one.
     QVector<MountPoint> visible;

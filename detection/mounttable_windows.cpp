@@ -12,7 +12,8 @@ QVector<MountPoint> listMountPoints()
         const UINT type = GetDriveTypeW(drive);
         if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN)
             continue;
-        mounts.append({QString::fromWCharArray(drive).replace('\\', '/'), QString()});
+        const QString root = QString::fromWCharArray(drive).replace('\\', '/');
+        mounts.append({root, QString(), root});
     }
     return mounts;
 }

@@ -1,5 +1,7 @@
 #include "detection/volumepass.h"
 
+#include "outside/log.h"
+
 #include "outside/background.h"
 
 #include <QDebug>
@@ -54,7 +56,7 @@ VolumePass runVolumePass(const QStringList &modelCodes, const std::shared_ptr<Un
             pass.volumes.append(*late);
             continue;
         }
-        qDebug() << "The volume" << root << "does not answer; it is passed over until it does";
+        qCDebug(detectionLog) << "The volume" << root << "does not answer; it is passed over until it does";
         pass.unanswered << root;
     }
     return pass;

@@ -1,6 +1,7 @@
 #include "detection/volumeprobe.h"
 
 #include "detection/cardlayout.h"
+#include "detection/usbslot.h"
 #include "detection/versionfile.h"
 
 #include <QFile>
@@ -23,5 +24,7 @@ ProbedVolume probeVolume(const MountPoint &mount, const QStringList &modelCodes)
         if (QFile::exists(CardLayout::onVolume(mount.rootPath, CardLayout::deviceFolder(code))))
             volume.folders.append({code, readCardVersionFile(mount.rootPath, code)});
     }
+    if (!volume.folders.isEmpty())
+        volume.slot = usbPortPath(mount.device);
     return volume;
 }

@@ -22,6 +22,9 @@ struct ProbedVolume
     bool mayHoldCamera = false; // valid, ready and not empty
     bool writable = false;      // not write-protected: its cameras can take an update
     QVector<CardFolder> folders;
+    // The USB port its device is plugged into (see usbPortPath); looked up only for a
+    // volume that holds a model's folder.
+    QString slot;
 };
 
 // Looks at one volume: whether it can take an update, and which of the models'

@@ -24,6 +24,7 @@ QVector<AttachedCamera> camerasOnVolumes(const QVector<ProbedVolume> &volumes, c
                 camera.location = volume.rootPath;
                 camera.volumeIdentity = volume.identity;
                 camera.writable = volume.writable;
+                camera.slot = volume.slot;
                 camera.installedVersion = parser->getVersion(folder.versionFile);
                 camera.reportedBrand = brand;
                 camera.imagePath = CardLayout::onVolume(volume.rootPath, CardLayout::updateImage(entry.modelCode));

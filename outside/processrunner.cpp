@@ -22,6 +22,27 @@ bool takeOutput(QProcess &process, const ProcessLimits &limits, ProcessOutcome &
     outcome.standardOutput.truncate(int(limits.maxOutputBytes));
     return false;
 }
+
+bool startProgram(QProcess &process, const QString &program, const QStringList &arguments, int timeoutMs)
+{
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, arguments, QIODevice::ReadWrite);
+    if (!process.waitForStarted(timeoutMs))
+        return false;
+    // Nothing is ever typed into these programs; an open pipe could keep one waiting.
+    process.closeWriteChannel();
+    return true;
+}
+
+void endProgram(QProcess &process)
+{
+    // Asked first, so that a program cut short (a push) can clean up after itself.
+    process.terminate();
+    if (!process.waitForFinished(1000)) {
+        process.kill();
+        process.waitForFinished(1000);
+    }
+}
 }
 
 ProcessOutcome runProgram(const QString &program, const QStringList &arguments, const ProcessLimits &limits,
@@ -31,14 +52,10 @@ ProcessOutcome runProgram(const QString &program, const QStringList &arguments, 
     if (stop.isRaised())
         return outcome;
     QProcess process;
-    process.setStandardErrorFile(QProcess::nullDevice());
     const QDeadlineTimer deadline(limits.timeoutMs);
-    process.start(program, arguments, QIODevice::ReadWrite);
-    outcome.started = process.waitForStarted(int(qMax<qint64>(deadline.remainingTime(), 0)));
+    outcome.started = startProgram(process, program, arguments, int(qMax<qint64>(deadline.remainingTime(), 0)));
     if (!outcome.started)
         return outcome;
-    // Nothing is ever typed into these programs; an open pipe could keep one waiting.
-    process.closeWriteChannel();
     // Read as it comes rather than at the end: QProcess would otherwise keep all of it.
     bool withinBound = true;
     while (withinBound && process.state() == QProcess::Running && !deadline.hasExpired() && !stop.isRaised()) {
@@ -53,11 +70,32 @@ ProcessOutcome runProgram(const QString &program, const QStringList &arguments, 
         outcome.crashed = process.exitStatus() == QProcess::CrashExit;
         outcome.exitCode = process.exitCode();
     }
-    // Asked first, so that a program cut short (a push) can clean up after itself.
-    process.terminate();
-    if (!process.waitForFinished(1000)) {
-        process.kill();
-        process.waitForFinished(1000);
+    endProgram(process);
+    return outcome;
+}
+
+ProcessOutcome followProgram(const QString &program, const QStringList &arguments,
+                             const std::function<bool(const QByteArray &)> &take, const StopFlag &stop)
+{
+    ProcessOutcome outcome;
+    if (stop.isRaised())
+        return outcome;
+    QProcess process;
+    outcome.started = startProgram(process, program, arguments, processTimeoutMs);
+    if (!outcome.started)
+        return outcome;
+    bool taken = true;
+    while (taken && process.state() == QProcess::Running && !stop.isRaised()) {
+        process.waitForReadyRead(sliceMs);
+        taken = take(process.readAllStandardOutput());
     }
+    if (taken && process.state() != QProcess::Running) {
+        taken = take(process.readAllStandardOutput());
+        outcome.finished = taken;
+        outcome.crashed = process.exitStatus() == QProcess::CrashExit;
+        outcome.exitCode = process.exitCode();
+    }
+    outcome.outputCut = !taken;
+    endProgram(process);
     return outcome;
 }

@@ -6,6 +6,8 @@
 
 #include "outside/stopflag.h"
 
+#include <functional>
+
 // How a run of an external program ended. Callers that only want the output take
 // standardOutput; callers that must know whether the program did its job ask succeeded().
 struct ProcessOutcome
@@ -38,3 +40,10 @@ struct ProcessLimits
 // from any thread.
 ProcessOutcome runProgram(const QString &program, const QStringList &arguments, const ProcessLimits &limits = {},
                           const StopFlag &stop = {});
+
+// Runs a program that reports as things happen (`adb track-devices`) for as long as it
+// runs: each piece of its output goes to take as it comes, and none is kept. Ends it
+// when take refuses a piece (returns false: more than the reader bounds) or stop is
+// raised; otherwise it runs until it ends on its own. Blocks; for a background thread.
+ProcessOutcome followProgram(const QString &program, const QStringList &arguments,
+                             const std::function<bool(const QByteArray &)> &take, const StopFlag &stop);

@@ -1,5 +1,7 @@
 #include "station/stationreports.h"
 
+#include "outside/log.h"
+
 #include "station/historytally.h"
 #include "station/journalentry.h"
 #include "station/journalsocket.h"
@@ -101,6 +103,6 @@ Pending<QString> StationReports::startWrite()
 void StationReports::tellOnce(bool *told, const QString &what)
 {
     if (!*told)
-        qWarning().noquote() << what;
+        qCWarning(historyLog).noquote() << what;
     *told = true;
 }

@@ -14,8 +14,6 @@
 #include <QTimer>
 
 namespace {
-constexpr int lookEveryMs = 1000;
-
 QString userName()
 {
     for (const char *variable : {"USER", "USERNAME", "LOGNAME"}) {
@@ -87,11 +85,7 @@ void UpdateStation::loadCatalogue()
 
 void UpdateStation::startWatching()
 {
-    auto *timer = new QTimer(this);
-    timer->setInterval(lookEveryMs);
-    connect(timer, &QTimer::timeout, &monitor, &CameraMonitor::poll);
-    timer->start();
-    monitor.poll();
+    monitor.startWatching();
 }
 
 void UpdateStation::lookOnce()

@@ -1,5 +1,6 @@
 #include "update/adbdestination.h"
 
+#include "detection/adbscanner.h"
 #include "outside/exclusivelock.h"
 #include "outside/processrunner.h"
 #include "outside/textbeforenul.h"
@@ -91,7 +92,7 @@ UpdateOutcome AdbDestination::place(const QByteArray &digest, const StopFlag &st
     if (report)
         report({UpdatePhase::Pushing, 0, -1, 0});
     const ProcessOutcome push = runProgram(
-        QStringLiteral("adb"), {QStringLiteral("-s"), serial, QStringLiteral("push"), staged.file.fileName(), deviceFolder},
+        adbProgram, {QStringLiteral("-s"), serial, QStringLiteral("push"), staged.file.fileName(), deviceFolder},
         {limit.forImage(staged.written), pushOutputBytes, ProcessLimits::Overflow::KeepLast}, stop);
     if (stop.isRaised())
         return {UpdateEnd::Stopped, QStringLiteral("the push was cut"), {}, 0, 0};

@@ -41,7 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     isPlainModelName(modelCode);
     quoteForDeviceShell(modelCode);
     listingHasEntry(bytes, modelCode + "LOAD");
-    readySerials(bytes);
+    readyDevices(bytes);
+    QByteArray stream = bytes;
+    bool unreadable = false;
+    while (const std::optional<QByteArray> message = takeTrackedMessage(stream, &unreadable))
+        readyDevices(*message);
     plainFileNameOfLink(QString::fromUtf8(lines.first()));
     if (const std::optional<HistoryRecord> record = HistoryRecord::fromJson(QJsonDocument::fromJson(bytes).object()))
         historyCsv({*record});

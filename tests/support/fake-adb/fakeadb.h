@@ -24,9 +24,18 @@ public:
     {
         attached ? void(QDir().mkpath(cardPath(serial))) : void(QDir(devicePath(serial)).removeRecursively());
     }
+    // A camera that appears with its card laid out (makeCard), as a real one does: made
+    // where adb does not look, then moved in at once. usb: its port path, "" over TCP.
+    bool plugIn(const QString &serial, const QString &modelCode, const QByteArray &versionFile, const QString &usb = {})
+    {
+        const QString unseen = state.filePath("devices/." + serial);
+        return !makeCard(unseen + "/card", modelCode, versionFile, true).isEmpty()
+               && (usb.isEmpty() || writeFile(unseen + "/usb", usb.toUtf8())) && QDir().rename(unseen, devicePath(serial));
+    }
     // A hung adb: every invocation waits until released.
     void hold(bool held) { held ? set("hold", {}) : void(QFile::remove(state.filePath("hold"))); }
     void set(const QString &setting, const QByteArray &value) { writeFile(state.filePath(setting), value); }
+    void unset(const QString &setting) { QFile::remove(state.filePath(setting)); }
     // Plays "adb not installed": nothing named adb anywhere on PATH.
     void uninstall() { qputenv("PATH", QFile::encodeName(state.filePath("no-programs-here"))); }
 

@@ -174,6 +174,30 @@ private slots:
                                          {"slot", ""}, {"needsUpdate", false}, {"writable", true}}));
     }
 
+    // A slot named once names its camera everywhere: the list, the results, the history;
+    // and the window's row leads with it.
+    void slotNames()
+    {
+        FakeAdb adb;
+        QVERIFY(adb.plugIn("R58M90ABCDE", "TZ76", "5.910\n", "1-4.3"));
+        QCOMPARE(run({"slots", "name", "1-4.3", "A3"}).exitCode, 0);
+        QCOMPARE(run({"slots", "name", "1/4", "B1"}).exitCode, 64);
+        QCOMPARE(QString(run({"--json", "slots"}).out), QString("{\"name\":\"A3\",\"slot\":\"1-4.3\"}\n"));
+        const QList<QJsonObject> listed = run({"--json", "list"}).lines();
+        QCOMPARE(listed.size(), 1);
+        QCOMPARE(listed[0]["location"].toString() + " " + listed[0]["slot"].toString(), QString("A3 1-4.3"));
+        QDir(scratch.filePath("data")).removeRecursively();
+        QCOMPARE(run({"update", "adb:R58M90ABCDE"}).exitCode, 0);
+        QCOMPARE(run({"--json", "history"}).lines().value(0)["location"].toString(), QString("A3"));
+        MainWindow w(nullptr, *FirmwareSource::fromArgument(base(), nullptr));
+        w.init();
+        QTRY_COMPARE_WITH_TIMEOUT(rows(w).size(), 1, programMs);
+        QVERIFY(deviceView(w)->item(0)->data(Qt::UserRole + 1).toString().startsWith(QString::fromUtf8("A3 \u00b7 USB debugging")));
+        QCOMPARE(run({"slots", "name", "1-4.3", ""}).exitCode, 0);
+        QCOMPARE(run({"--json", "slots"}).out, QByteArray());
+        QDir(scratch.filePath("data")).removeRecursively();
+    }
+
     // Every attached camera side by side: a card whose update folder refuses writes
     // fails alone, and says so in the exit status; the others are written.
     void updateAll()

@@ -7,6 +7,7 @@
 #include "cli/keyscommand.h"
 #include "cli/terminal.h"
 #include "outside/programidentity.h"
+#include "outside/programtranslations.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     setProgramIdentity();
+    installProgramTranslations(application);
     CliPrinter::noteQtMessages();
     int exitCode = 0;
     const std::optional<CliRequest> request = parseCommandLine(application.arguments(), &exitCode);

@@ -3,15 +3,18 @@
 #include "app/camerarowdelegate.h"
 #include "detection/cameranames.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QIcon>
 #include <QListWidget>
 #include <QPixmap>
 
 namespace {
-QString tr(const char *text)
+// The state in words that stay put while an update runs: the percent is the progress
+// window's to tell.
+QString spokenState(const RowState &state)
 {
-    return QCoreApplication::translate("CameraRows", text);
+    return state.mark == RowState::Mark::Updating ? CameraRows::tr("updating") : state.text;
 }
 
 // ":/" + model (+ "_" + reported brand) + ".png": cameras sold under several brands
@@ -140,4 +143,25 @@ void CameraRows::drawState(int row)
                                                            : cameraPlace(camera);
     item->setToolTip(tr("%1\nCatalogue version: %2\nBrand reported: %3\nFound on: %4")
                          .arg(state.text, camera.entry.version, brand, where));
+    item->setData(Qt::AccessibleDescriptionRole, item->toolTip());
+    const QString model = camera.reportedBrand.isEmpty() ? camera.entry.model
+                                                         : camera.entry.model + ' ' + camera.reportedBrand;
+    const QString place = camera.slotName.isEmpty() ? cameraPlace(camera) : tr("slot %1").arg(camera.slotName);
+    tellAssistiveTechnology(row, tr("%1, %2, %3, %4").arg(model, camera.installedVersion, place, spokenState(state)));
+}
+
+void CameraRows::tellAssistiveTechnology(int row, const QString &spoken)
+{
+    QListWidgetItem *item = view->item(row);
+    if (item->data(Qt::AccessibleTextRole).toString() == spoken)
+        return;
+    const bool wasSpoken = item->data(Qt::AccessibleTextRole).isValid();
+    item->setData(Qt::AccessibleTextRole, spoken);
+    // The row is the list's child at its row: a screen reader that has it in focus
+    // says its new name.
+    if (wasSpoken) {
+        QAccessibleEvent changed(view, QAccessible::NameChanged);
+        changed.setChild(row);
+        QAccessible::updateAccessibility(&changed);
+    }
 }

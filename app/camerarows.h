@@ -2,6 +2,7 @@
 
 #include "detection/attachedcamera.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QString>
 #include <QVector>
@@ -26,8 +27,15 @@ struct RowState
 // and why, write-protected). A row keeps its item while its camera stays, so that the
 // selection and the scroll stay where the technician left them; what an update said of
 // a camera stays on its row until the camera is unplugged.
+//
+// A screen reader hears a row as one sentence, "TZ2200, 5.910, slot A3, needs 5.920":
+// the model (and the brand the camera reports), its version, its slot's name or else
+// where it is, and how it stands; and hears it again when that changes (updating,
+// updated, failed), though not with every percent.
 class CameraRows
 {
+    Q_DECLARE_TR_FUNCTIONS(CameraRows)
+
 public:
     explicit CameraRows(QListWidget *view);
 
@@ -49,6 +57,7 @@ private:
     RowState stateOf(const Shown &shown) const;
     void draw(int row);
     void drawState(int row); // the second line only: progress changes nothing else
+    void tellAssistiveTechnology(int row, const QString &spoken);
 
     QListWidget *view;
     QVector<Shown> shown;

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 // The newest updates only: a table of millions of rows would hold up the window.
@@ -38,14 +39,24 @@ HistoryDialog::HistoryDialog(QWidget *parent, const UpdateHistory &history) : QD
     outcomes = new QComboBox;
     outcomes->addItems({tr("All outcomes"), tr("Successful"), tr("Failed"), tr("Up to date")});
     exportButton = new QPushButton(tr("Export CSV\u2026"));
+    // Labels that name the filters to a screen reader and give each a key (Alt+M, Alt+O).
+    auto *modelLabel = new QLabel(tr("&Model:"));
+    modelLabel->setBuddy(models);
+    auto *outcomeLabel = new QLabel(tr("&Outcome:"));
+    outcomeLabel->setBuddy(outcomes);
+    models->setAccessibleName(tr("Model"));
+    outcomes->setAccessibleName(tr("Outcome"));
     auto *filters = new QHBoxLayout;
+    filters->addWidget(modelLabel);
     filters->addWidget(models);
+    filters->addWidget(outcomeLabel);
     filters->addWidget(outcomes);
     filters->addStretch();
     filters->addWidget(exportButton);
     table = new QTableWidget(0, 7);
     table->setHorizontalHeaderLabels({tr("Time"), tr("Camera"), tr("Model"), tr("From"), tr("To"), tr("Outcome"),
                                       tr("Program")});
+    table->setAccessibleName(tr("Updates"));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();
@@ -106,9 +117,10 @@ void HistoryDialog::showFiltered()
     table->resizeColumnsToContents();
     exportButton->setEnabled(!shown.isEmpty());
     QString counted = records.isEmpty() ? tr("No update has been recorded yet.")
-                                        : tr("%1 of %2 updates").arg(shown.size()).arg(records.size());
+                                        : tr("%1 of %n update(s)", nullptr, records.size()).arg(shown.size());
     if (olderNotShown > 0)
-        counted += tr("; %1 older ones are not shown (vek-updater-cli history lists them all)").arg(olderNotShown);
+        counted += tr("; %n older ones are not shown (vek-updater-cli history lists them all)", nullptr,
+                      int(qMin<qint64>(olderNotShown, std::numeric_limits<int>::max())));
     status->setText(counted);
 }
 
@@ -125,5 +137,5 @@ void HistoryDialog::exportCsv()
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(csv) != csv.size())
         status->setText(tr("Cannot write %1: %2").arg(path, file.errorString()));
     else
-        status->setText(tr("Exported %1 updates to %2").arg(oldestFirst.size()).arg(path));
+        status->setText(tr("Exported %n update(s) to %1", nullptr, oldestFirst.size()).arg(path));
 }

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "outside/cryptolibrary.h"
 #include "outside/programidentity.h"
+#include "outside/programtranslations.h"
 #include "outside/settings.h"
 
 #include <QApplication>
@@ -13,19 +14,51 @@ const char *const usage =
     "Usage: vek-updater [--source DIR|URL] [--metrics-dir DIR] [--station NAME]\n"
     "  or:  vek-updater --help | --version\n";
 
-// --help or --version, told on standard output; false when neither was asked for.
-bool answered(const QCommandLineParser &parser, const QCommandLineOption &help, const QCommandLineOption &version)
+// The command line's options, described in the language installed by then: made once
+// before the application exists, to learn whether only --help or --version is asked
+// for, and again once it does, for the texts a person reads.
+struct CommandLine
 {
-    if (parser.isSet(help))
+    QCommandLineParser parser;
+    const QCommandLineOption help{QStringList{"h", "help"}, QCoreApplication::translate("Main", "Shows this help.")};
+    const QCommandLineOption version{QStringLiteral("version"), QCoreApplication::translate("Main", "Shows the version.")};
+    const QCommandLineOption source{QStringLiteral("source"),
+                                    QCoreApplication::translate("Main", "Take the catalogue and the images from DIR, or "
+                                                                        "from the https address of a mirror, instead of "
+                                                                        "the maker's server."),
+                                    QStringLiteral("DIR|URL")};
+    // Kept as the station's settings: the window reports to the workshop's monitoring
+    // from then on without being asked again.
+    const QCommandLineOption metrics{QStringLiteral("metrics-dir"),
+                                     QCoreApplication::translate("Main", "Keep the station's metrics in DIR for the node "
+                                                                         "exporter's textfile collector (remembered; an "
+                                                                         "empty DIR stops it)."),
+                                     QStringLiteral("DIR")};
+    const QCommandLineOption station{QStringLiteral("station"),
+                                     QCoreApplication::translate("Main", "The bench's name in its metrics and journal "
+                                                                         "entries (remembered; default: the host name)."),
+                                     QStringLiteral("NAME")};
+    CommandLine()
+    {
+        parser.setApplicationDescription(
+            QCoreApplication::translate("Main", "Updates the firmware of VEK cameras plugged in by USB, from the "
+                                                "maker's server, a mirror of it, or a folder that vek-updater-cli "
+                                                "fetch filled."));
+        parser.addOptions({help, version, source, metrics, station});
+    }
+};
+
+// --help or --version, told on standard output.
+int answer(const CommandLine &line)
+{
+    if (line.parser.isSet(line.help))
         // Qt's help opens with a usage line of its own, naming the program by the path it
         // was started by: the usage lines take its place.
-        std::printf("%s\n%s", usage, qPrintable(parser.helpText().section('\n', 1)));
-    else if (parser.isSet(version))
+        std::printf("%s\n%s", usage, qPrintable(line.parser.helpText().section('\n', 1)));
+    else
         std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
                     qPrintable(QCoreApplication::applicationVersion()));
-    else
-        return false;
-    return true;
+    return 0;
 }
 }
 
@@ -33,36 +66,19 @@ int main(int argc, char *argv[])
 {
     keepCryptoLibraryForTheProcess();
     setProgramIdentity();
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Updates the firmware of VEK cameras plugged in by USB, from the maker's server, a mirror "
-                       "of it, or a folder that vek-updater-cli fetch filled."));
-    const QCommandLineOption help(QStringList{"h", "help"}, QStringLiteral("Shows this help."));
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version."));
-    const QCommandLineOption sourceOption(QStringLiteral("source"),
-                                          QStringLiteral("Take the catalogue and the images from DIR, or from the "
-                                                         "https address of a mirror, instead of the maker's server."),
-                                          QStringLiteral("DIR|URL"));
-    // Kept as the station's settings: the window reports to the workshop's monitoring
-    // from then on without being asked again.
-    const QCommandLineOption metricsOption(QStringLiteral("metrics-dir"),
-                                           QStringLiteral("Keep the station's metrics in DIR for the node exporter's "
-                                                          "textfile collector (remembered; an empty DIR stops it)."),
-                                           QStringLiteral("DIR"));
-    const QCommandLineOption stationOption(QStringLiteral("station"),
-                                           QStringLiteral("The bench's name in its metrics and journal entries "
-                                                          "(remembered; default: the host name)."),
-                                           QStringLiteral("NAME"));
-    parser.addOptions({help, version, sourceOption, metricsOption, stationOption});
     // A QApplication needs a display, and --help or --version is asked where there may
     // be none (a terminal over ssh, a package build): they are answered before it. Where
     // Qt's own arguments (-platform, -style) are among them, after it.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (parser.parse(arguments) && (parser.isSet(help) || parser.isSet(version))) {
-        const QCoreApplication withoutDisplay(argc, argv); // for Qt's help text
-        return answered(parser, help, version) ? 0 : 1;
+    CommandLine asked;
+    if (asked.parser.parse(arguments) && (asked.parser.isSet(asked.help) || asked.parser.isSet(asked.version))) {
+        QCoreApplication withoutDisplay(argc, argv); // for Qt's help text
+        installProgramTranslations(withoutDisplay);
+        CommandLine told;
+        told.parser.parse(arguments);
+        return answer(told);
     }
 
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
@@ -78,23 +94,25 @@ int main(int argc, char *argv[])
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication application(argc, argv);
     setProgramIdentity();
-    parser.process(application);
-    if (answered(parser, help, version))
-        return 0;
+    installProgramTranslations(application);
+    CommandLine line;
+    line.parser.process(application);
+    if (line.parser.isSet(line.help) || line.parser.isSet(line.version))
+        return answer(line);
     FirmwareSource source;
-    if (parser.isSet(sourceOption)) {
+    if (line.parser.isSet(line.source)) {
         QString why;
-        const std::optional<FirmwareSource> given = FirmwareSource::fromArgument(parser.value(sourceOption), &why);
+        const std::optional<FirmwareSource> given = FirmwareSource::fromArgument(line.parser.value(line.source), &why);
         if (!given) {
             std::fprintf(stderr, "vek-updater: --source: %s\n", qPrintable(why));
             return 64;
         }
         source = *given;
     }
-    if (parser.isSet(metricsOption))
-        workstationSettings()->setValue(QStringLiteral("metrics/folder"), parser.value(metricsOption));
-    if (parser.isSet(stationOption))
-        workstationSettings()->setValue(QStringLiteral("metrics/station"), parser.value(stationOption));
+    if (line.parser.isSet(line.metrics))
+        workstationSettings()->setValue(QStringLiteral("metrics/folder"), line.parser.value(line.metrics));
+    if (line.parser.isSet(line.station))
+        workstationSettings()->setValue(QStringLiteral("metrics/station"), line.parser.value(line.station));
 
     MainWindow window(nullptr, source);
     window.init(); // the window shows once the catalogue is read, or its box closed

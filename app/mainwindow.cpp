@@ -5,6 +5,7 @@
 #include "app/camerarows.h"
 #include "app/formgrowth.h"
 #include "app/historydialog.h"
+#include "app/itemcontextmenu.h"
 #include "app/runviews.h"
 #include "catalogue/versionnumber.h"
 #include "outside/settings.h"
@@ -23,6 +24,7 @@
 #include <QMessageBox>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 
 namespace {
@@ -48,6 +50,7 @@ MainWindow::MainWindow(QWidget *parent, const FirmwareSource &source, const Inst
     : QMainWindow(parent), ui(new Ui::MainWindow), station(stationOptions(source, limits))
 {
     ui->setupUi(this);
+    fitButtonToItsText();
     new FormGrowth(this);
     rows = std::make_unique<CameraRows>(ui->lw_DeviceView);
     boxes = new BoxQueue(this);
@@ -63,6 +66,7 @@ MainWindow::MainWindow(QWidget *parent, const FirmwareSource &source, const Inst
         connect(enter, &QShortcut::activated, this, [this] { updateCameraAt(ui->lw_DeviceView->currentIndex()); });
     }
     addMenu();
+    nameControls();
     connect(&station, &UpdateStation::cameraAttached, this, &MainWindow::refreshDeviceView);
     connect(&station, &UpdateStation::cameraChanged, this, &MainWindow::refreshDeviceView);
     connect(&station, &UpdateStation::cameraDetached, this, &MainWindow::refreshDeviceView);
@@ -123,13 +127,13 @@ void MainWindow::takeCatalogue(bool loaded)
         return ready();
     // A source this workstation does not trust is no network trouble: the box says why.
     if (station.catalogue().signatureProblem != SignatureProblem::None)
-        return boxes->show({true, QStringLiteral("Firmware Source Not Trusted"),
-                            station.catalogue().failure + "\nNo camera is updated from it.", {}},
+        return boxes->show({true, tr("Firmware Source Not Trusted"),
+                            station.catalogue().failure + '\n' + tr("No camera is updated from it."), {}},
                            ready);
-    boxes->show({true, QStringLiteral("No Internet Connection"),
-                 "Could not connect to " + station.source().address()
-                     + " to download device firwmare versions. Please ensure you have proper internet connection "
-                       "and try again.",
+    boxes->show({true, tr("No Internet Connection"),
+                 tr("Could not connect to %1 to download device firwmare versions. Please ensure you have proper "
+                    "internet connection and try again.")
+                     .arg(station.source().address()),
                  {}},
                 ready);
 }
@@ -142,8 +146,9 @@ bool MainWindow::isUpdateRequired(const AttachedCamera &camera) const
 void MainWindow::handleDetection(const AttachedCamera &camera)
 {
     // Once per attachment: the station tells of it once until the card goes.
-    boxes->show({true, camera.entry.model + " - Detection Error",
-                 "Unable to read version info.\nPlease ensure the SD card is plugged in and try again.", {}});
+    boxes->show({true, tr("%1 - Detection Error").arg(camera.entry.model),
+                 tr("Unable to read version info.") + '\n' + tr("Please ensure the SD card is plugged in and try again."),
+                 {}});
 }
 
 void MainWindow::refreshDeviceView()
@@ -219,9 +224,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::addMenu()
 {
     // The form keeps its widgets where they are: the history, the automatic mode and
-    // the program's version are a right-click on the list away (or the menu key), and
-    // have shortcuts of their own.
-    auto *history = new QAction(tr("History…"), this);
+    // the program's version are a right-click on the list away (or the Menu key, or
+    // Shift+F10), and have shortcuts of their own.
+    auto *history = new QAction(tr("&History…"), this);
     history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     history->setShortcutContext(Qt::WindowShortcut);
     connect(history, &QAction::triggered, this, [this] {
@@ -229,7 +234,7 @@ void MainWindow::addMenu()
         view->setAttribute(Qt::WA_DeleteOnClose);
         view->show();
     });
-    arrivalAction = new QAction(tr("Update cameras as they are plugged in"), this);
+    arrivalAction = new QAction(tr("&Update cameras as they are plugged in"), this);
     arrivalAction->setCheckable(true);
     arrivalAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U));
     arrivalAction->setShortcutContext(Qt::WindowShortcut);
@@ -239,24 +244,33 @@ void MainWindow::addMenu()
         showArrivalCount(0);
     });
     arrivalAction->setChecked(workstationSettings()->value(QStringLiteral("updateOnArrival"), false).toBool());
-    auto *nameSlot = new QAction(tr("Name this slot…"), this);
+    auto *nameSlot = new QAction(tr("&Name this slot…"), this);
     connect(nameSlot, &QAction::triggered, this, &MainWindow::nameSlotOfCurrentRow);
-    auto *bySlot = new QAction(tr("Order by slot name"), this);
+    auto *bySlot = new QAction(tr("&Order by slot name"), this);
     bySlot->setCheckable(true);
     bySlot->setChecked(orderBySlot());
     connect(bySlot, &QAction::toggled, this, [this](bool on) {
         workstationSettings()->setValue(QStringLiteral("rows/orderBySlot"), on);
         refreshDeviceView();
     });
-    auto *about = new QAction(tr("About vek-updater…"), this);
+    // The progress window shows without taking the keyboard from the list: F6 goes there
+    // (and back), to its Stop button.
+    auto *progress = new QAction(tr("Go to the &progress of updates"), this);
+    progress->setShortcut(QKeySequence(Qt::Key_F6));
+    progress->setShortcutContext(Qt::WindowShortcut);
+    connect(progress, &QAction::triggered, this, [this] {
+        if (!runViews->goToProgress())
+            statusLine()->showMessage(tr("No update is under way"), 5000);
+    });
+    auto *about = new QAction(tr("&About vek-updater…"), this);
     connect(about, &QAction::triggered, this, [this] {
         QMessageBox::about(this, tr("About vek-updater"),
                            tr("vek-updater %1\n\nUpdates the firmware of VEK cameras plugged in by USB.")
                                .arg(QCoreApplication::applicationVersion()));
     });
-    addActions({history, arrivalAction});
-    ui->lw_DeviceView->setContextMenuPolicy(Qt::ActionsContextMenu);
-    ui->lw_DeviceView->addActions({nameSlot, bySlot, history, arrivalAction, about});
+    addActions({history, arrivalAction, progress});
+    ui->lw_DeviceView->addActions({nameSlot, bySlot, history, arrivalAction, progress, about});
+    new ItemContextMenu(ui->lw_DeviceView);
 }
 
 void MainWindow::nameSlotOfCurrentRow()
@@ -314,4 +328,29 @@ void MainWindow::showSource()
     const QString where = station.source().isFolder() ? tr("Firmware from the folder %1")
                                                       : tr("Firmware from the mirror %1");
     statusLine()->showMessage(where.arg(station.source().address()));
+}
+
+void MainWindow::fitButtonToItsText()
+{
+    // The form gives "Update All" its width; a longer translation widens the button to
+    // the left, so that it still ends where the list does.
+    QPushButton *button = ui->pushButton;
+    const int needed = button->fontMetrics().horizontalAdvance(button->text())
+                       + 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+    if (needed > button->width())
+        button->setGeometry(button->geometry().adjusted(button->width() - needed, 0, 0, 0));
+}
+
+void MainWindow::nameControls()
+{
+    // What a screen reader says of each control, and the keys that reach it.
+    ui->lbl_brandlogo->setAccessibleName(tr("%1 logo").arg(bannerBrand));
+    ui->lw_DeviceView->setAccessibleName(tr("Cameras"));
+    ui->lw_DeviceView->setAccessibleDescription(
+        tr("Enter updates the selected camera; the Menu key or Shift+F10 opens more"));
+    ui->pushButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    ui->pushButton->setToolTip(tr("Updates every camera that needs it (%1)")
+                                   .arg(ui->pushButton->shortcut().toString(QKeySequence::NativeText)));
+    ui->pushButton->setAccessibleDescription(ui->pushButton->toolTip());
+    setTabOrder(ui->lw_DeviceView, ui->pushButton);
 }

@@ -63,6 +63,8 @@ private:
     bool orderBySlot() const;
     QStatusBar *statusLine();
     void addMenu();
+    void fitButtonToItsText();
+    void nameControls();
 
     Ui::MainWindow *ui = nullptr;
     UpdateStation station;

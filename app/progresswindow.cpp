@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -30,6 +31,7 @@ QString sizeText(qint64 bytes)
 ProgressWindow::ProgressWindow(QWidget *window, int giveUpMs) : QDialog(window), giveUpMs(giveUpMs)
 {
     setWindowTitle(tr("Updating camera firmware"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
     auto *cameras = new QWidget;
     grid = new QGridLayout(cameras);
     grid->setColumnStretch(0, 1);
@@ -37,8 +39,11 @@ ProgressWindow::ProgressWindow(QWidget *window, int giveUpMs) : QDialog(window),
     scroll->setWidget(cameras);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setAccessibleName(tr("Updates under way"));
     summary = new QLabel;
     stopButton = new QPushButton(tr("Stop"));
+    stopButton->setAutoDefault(false);
+    stopButton->setFocus();
     stopButton->setAccessibleDescription(tr("Stops every update under way; each camera keeps the firmware it had"));
     connect(stopButton, &QPushButton::clicked, this, [this] {
         stopButton->setEnabled(false);
@@ -51,6 +56,11 @@ ProgressWindow::ProgressWindow(QWidget *window, int giveUpMs) : QDialog(window),
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(scroll, 1);
     layout->addLayout(bottom);
+    auto *back = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(back, &QShortcut::activated, this, [this] {
+        if (parentWidget())
+            parentWidget()->activateWindow();
+    });
     refreshTimer.setInterval(refreshEveryMs);
     connect(&refreshTimer, &QTimer::timeout, this, &ProgressWindow::refresh);
     refreshTimer.start();
@@ -60,7 +70,8 @@ ProgressWindow::ProgressWindow(QWidget *window, int giveUpMs) : QDialog(window),
 void ProgressWindow::addCamera(int id, const AttachedCamera &camera)
 {
     const int row = 2 * lines.size();
-    auto *name = new QLabel(cameraTitle(camera) + QString::fromUtf8(" \u00b7 ") + cameraPlace(camera));
+    const QString named = cameraTitle(camera) + QString::fromUtf8(" \u00b7 ") + cameraPlace(camera);
+    auto *name = new QLabel(named);
     QFont bold = name->font();
     bold.setBold(true);
     name->setFont(bold);
@@ -69,6 +80,7 @@ void ProgressWindow::addCamera(int id, const AttachedCamera &camera)
     line.bar = new QProgressBar;
     line.bar->setRange(0, barSteps);
     line.bar->setTextVisible(false);
+    line.bar->setAccessibleName(tr("Progress of %1").arg(named));
     grid->addWidget(name, row, 0);
     grid->addWidget(line.bar, row, 1);
     grid->addWidget(line.step, row + 1, 0, 1, 2);
@@ -109,10 +121,18 @@ void ProgressWindow::takeResult(int id, const UpdateMessage &message, bool succe
         return;
     line->finished = true;
     line->succeeded = succeeded;
-    line->step->setText((succeeded ? tr("Done: ") : tr("Failed: ")) + message.brief);
+    line->step->setText(succeeded ? tr("Done: %1").arg(message.brief) : tr("Failed: %1").arg(message.brief));
+    line->bar->setAccessibleDescription(line->step->text());
     line->bar->setRange(0, barSteps);
     line->bar->setValue(succeeded ? barSteps : 0);
     refresh();
+}
+
+void ProgressWindow::goToStop()
+{
+    raise();
+    activateWindow();
+    stopButton->setFocus(Qt::ShortcutFocusReason);
 }
 
 void ProgressWindow::keyPressEvent(QKeyEvent *event)
@@ -146,8 +166,12 @@ void ProgressWindow::refresh()
             continue;
         if (line.started)
             line.rate.sample(now, line.progress.done);
-        line.step->setText(progressStepText(line.progress, line.rate.bytesPerSecond(), now - line.phaseStartMs, giveUpMs)
-                               .replace('\n', QString::fromUtf8(" \u00b7 ")));
+        const QString step = progressStepText(line.progress, line.rate.bytesPerSecond(), now - line.phaseStartMs, giveUpMs);
+        line.step->setText(QString(step).replace('\n', QString::fromUtf8(" \u00b7 ")));
+        // The step without its figures, which change four times a second.
+        const QString phase = step.section('\n', 0, 0);
+        if (line.bar->accessibleDescription() != phase)
+            line.bar->setAccessibleDescription(phase);
         if (line.progress.total > 0) {
             line.bar->setRange(0, barSteps);
             line.bar->setValue(int(qBound(qint64(0), line.progress.done * barSteps / line.progress.total, qint64(barSteps))));
@@ -155,10 +179,10 @@ void ProgressWindow::refresh()
             line.bar->setRange(0, 0); // busy, while the size is unknown and through the push
         }
     }
-    QString text = tr("%1 of %2 cameras done").arg(finished).arg(lines.size());
+    QString text = tr("%1 of %n camera(s) done", nullptr, lines.size()).arg(finished);
     if (failed > 0)
-        text += tr(", %1 failed").arg(failed);
+        text += tr(", %n failed", nullptr, failed);
     if (total > 0)
-        text += tr(" \u00b7 %1 of %2").arg(sizeText(done), sizeText(total));
+        text += QString::fromUtf8(" \u00b7 ") + tr("%1 of %2").arg(sizeText(done), sizeText(total));
     summary->setText(text);
 }

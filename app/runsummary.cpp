@@ -39,9 +39,9 @@ RunSummary::RunSummary(QWidget *window, const QVector<Line> &lines) : QDialog(wi
     if (stopped > 0)
         counts << tr("%n stopped", nullptr, stopped);
     auto *heading = new QLabel(counts.join(QStringLiteral(", ")));
-    heading->setAccessibleName(tr("Result"));
     table = new QTreeWidget;
     table->setAccessibleName(tr("Cameras of the run"));
+    table->setAccessibleDescription(heading->text());
     table->setRootIsDecorated(false);
     table->setHeaderLabels({tr("Camera"), tr("Where"), tr("Outcome")});
     for (const Line &line : lines) {

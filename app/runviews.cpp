@@ -5,6 +5,14 @@
 #include "app/runsummary.h"
 #include "station/updatestation.h"
 
+namespace {
+// The message in the technician's language (the station's is English, as records keep it).
+UpdateMessage shownMessage(const UpdateStation &station, const AttachedCamera &camera, const UpdateOutcome &outcome)
+{
+    return translatedUpdateMessage(camera.entry, outcome, station.source());
+}
+}
+
 RunViews::RunViews(QWidget *window, UpdateStation &station, CameraRows &rows, BoxQueue &boxes)
     : QObject(window), window(window), station(station), rows(rows), boxes(boxes)
 {
@@ -28,6 +36,14 @@ void RunViews::quiet()
 {
     quietNow = true;
     boxes.clear();
+}
+
+bool RunViews::goToProgress()
+{
+    if (!progress)
+        return false;
+    progress->goToStop();
+    return true;
 }
 
 int RunViews::lineId(UpdateRun *run, int index)
@@ -55,7 +71,7 @@ void RunViews::ended(UpdateRun *run, int index, Telling telling)
 {
     const AttachedCamera &camera = run->camera(index);
     const UpdateOutcome outcome = *run->outcome(index);
-    const UpdateMessage message = station.messageFor(camera, outcome);
+    const UpdateMessage message = shownMessage(station, camera, outcome);
     if (outcome.end == UpdateEnd::Stopped)
         rows.setState(camera.key(), {RowState::Mark::Stopped, message.brief});
     else if (outcome.succeeded())
@@ -83,7 +99,7 @@ void RunViews::runEnded(UpdateRun *run, Telling telling)
     QVector<RunSummary::Line> summary;
     for (int index = 0; index < run->count(); ++index) {
         const UpdateOutcome outcome = *run->outcome(index);
-        summary << RunSummary::Line{run->camera(index), outcome, station.messageFor(run->camera(index), outcome),
+        summary << RunSummary::Line{run->camera(index), outcome, shownMessage(station, run->camera(index), outcome),
                                     run->wasStarted(index)};
     }
     auto *dialog = new RunSummary(window, summary);

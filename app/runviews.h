@@ -27,6 +27,9 @@ public:
     void follow(UpdateRun *run, Telling telling);
     // The window is closing: nothing more is told.
     void quiet();
+    // Brings the progress window forward, its Stop button in the keyboard's focus;
+    // false when no update is under way.
+    bool goToProgress();
 
 signals:
     void updateAgainRequested(const QVector<AttachedCamera> &cameras);

@@ -45,7 +45,7 @@ CameraCommands::CameraCommands(const CliRequest &request, CliPrinter &printer)
     connect(&station, &UpdateStation::detectionError, this, [this](const AttachedCamera &camera) {
         unreadable << camera;
         if (this->request.command != CliRequest::Command::List)
-            CliPrinter::note(camera.id() + ": " + camera.entry.model + " - Detection Error");
+            CliPrinter::note(tr("%1: %2 - Detection Error").arg(camera.id(), camera.entry.model));
     });
     connect(&arrivals, &ArrivalUpdates::runStarted, this, &CameraCommands::follow);
 }
@@ -54,8 +54,8 @@ void CameraCommands::start()
 {
     connect(&station, &UpdateStation::catalogueLoaded, this, [this](bool loaded) {
         if (!loaded) {
-            CliPrinter::note("cannot load the catalogue from " + request.source.catalogueLocation() + ": "
-                             + station.catalogue().failure);
+            CliPrinter::note(tr("cannot load the catalogue from %1: %2")
+                                 .arg(request.source.catalogueLocation(), station.catalogue().failure));
             return end(ExitCode::NoCatalogue);
         }
         switch (request.command) {
@@ -122,14 +122,14 @@ void CameraCommands::update()
                     named << camera;
             }
             if (named.size() == before) {
-                CliPrinter::note("no camera " + id + " is attached");
+                CliPrinter::note(tr("no camera %1 is attached").arg(id));
                 anyFailed = true;
             }
         }
         chosen = named;
     }
     if (chosen.isEmpty()) {
-        CliPrinter::note(QStringLiteral("nothing to update: no camera attached, or none of the ones named"));
+        CliPrinter::note(tr("nothing to update: no camera attached, or none of the ones named"));
         return end(ExitCode::NothingToDo);
     }
     UpdateRun *run = station.start(chosen);
@@ -158,7 +158,7 @@ void CameraCommands::follow(UpdateRun *run)
         if (!run->wasStarted(index) && outcome->end == UpdateEnd::Stopped)
             return;
         anyFailed = anyFailed || !outcome->succeeded();
-        printer.result(run->camera(index), *outcome, station.messageFor(run->camera(index), *outcome));
+        printer.result(run->camera(index), *outcome, station.source());
     });
 }
 

@@ -79,23 +79,23 @@ void CliPrinter::listed(const AttachedCamera &camera, bool needsUpdate)
                           {"available", camera.entry.version}, {"brand", camera.reportedBrand},
                           {"location", cameraLocation(camera)}, {"slot", camera.slot}, {"needsUpdate", needsUpdate},
                           {"writable", camera.writable}});
-    printLine(QStringLiteral("%1  %2  installed %3, available %4, brand %5, %6%7")
+    printLine(tr("%1  %2  installed %3, available %4, brand %5, %6%7")
                   .arg(camera.id(), camera.entry.model, camera.installedVersion, camera.entry.version,
-                       camera.reportedBrand.isEmpty() ? QStringLiteral("none") : camera.reportedBrand,
-                       needsUpdate ? QStringLiteral("needs an update") : QStringLiteral("up to date"),
+                       camera.reportedBrand.isEmpty() ? tr("none") : camera.reportedBrand,
+                       needsUpdate ? tr("needs an update") : tr("up to date"),
                        camera.slot.isEmpty()       ? QString()
-                       : camera.slotName.isEmpty() ? ", slot " + camera.slot
-                                                   : ", slot " + camera.slotName + " (" + camera.slot + ")"));
+                       : camera.slotName.isEmpty() ? tr(", slot %1").arg(camera.slot)
+                                                   : tr(", slot %1 (%2)").arg(camera.slotName, camera.slot)));
 }
 
 void CliPrinter::unreadable(const AttachedCamera &camera)
 {
-    const QString error = QStringLiteral("Unable to read version info.");
     if (json)
-        return printJson({{"camera", camera.id()}, {"model", camera.entry.model}, {"error", error},
+        return printJson({{"camera", camera.id()}, {"model", camera.entry.model},
+                          {"error", QStringLiteral("Unable to read version info.")},
                           {"available", camera.entry.version}, {"brand", camera.reportedBrand},
                           {"location", cameraLocation(camera)}, {"needsUpdate", false}});
-    printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), camera.entry.model, error));
+    printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), camera.entry.model, tr("Unable to read version info.")));
 }
 
 void CliPrinter::progress(const QString &name, const UpdateProgress &progress)
@@ -125,15 +125,17 @@ void CliPrinter::progress(const QString &name, const UpdateProgress &progress)
     printLine(name + "  " + progressStepText({progress.phase, 0, -1, 0}, 0, 0, 0).section('\n', 0, 0));
 }
 
-void CliPrinter::result(const AttachedCamera &camera, const UpdateOutcome &ended, const UpdateMessage &message)
+void CliPrinter::result(const AttachedCamera &camera, const UpdateOutcome &ended, const FirmwareSource &source)
 {
     done(camera.id());
     if (json) {
+        const UpdateMessage message = updateMessage(camera.entry, ended, source);
         const std::optional<int> code = outcomeCode(ended.end);
         const QJsonValue outcome = code ? QJsonValue(*code) : QJsonValue(outcomeName(ended.end));
         return printJson({{"event", "result"}, {"camera", camera.id()}, {"model", camera.entry.model},
                           {"outcome", outcome}, {"title", message.title}, {"text", message.text}});
     }
+    const UpdateMessage message = translatedUpdateMessage(camera.entry, ended, source);
     printLine(QStringLiteral("%1  %2  %3").arg(camera.id(), message.title, oneLine(message.text)));
     if (live)
         redrawLive();

@@ -8,6 +8,7 @@
 #include "update/updateoutcome.h"
 #include "update/updateprogress.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <QMap>
@@ -17,9 +18,12 @@
 // (then nothing else on standard output). On a terminal, progress is a live line per
 // camera, fitted to the terminal (livelines.h), below the lines that stay; elsewhere a
 // line per step. Diagnostics go to standard error, each line starting with the
-// program's name.
+// program's name. Lines for a person are in the language of the user's locale, where
+// the program has a translation for it; JSON Lines are always in English.
 class CliPrinter
 {
+    Q_DECLARE_TR_FUNCTIONS(CliPrinter)
+
 public:
     CliPrinter(bool json, bool liveTerminal, int giveUpMs);
     ~CliPrinter();
@@ -32,7 +36,8 @@ public:
     void unreadable(const AttachedCamera &camera);
     // Progress of one camera, or of one image of a fetch, by the name it is told by.
     void progress(const QString &name, const UpdateProgress &progress);
-    void result(const AttachedCamera &camera, const UpdateOutcome &outcome, const UpdateMessage &message);
+    // How a camera's update ended, worded from the source the image was to come from.
+    void result(const AttachedCamera &camera, const UpdateOutcome &outcome, const FirmwareSource &source);
     // A line of its own about something named, ending its live line.
     void line(const QString &name, const QString &text);
     static void note(const QString &line);

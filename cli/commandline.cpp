@@ -10,6 +10,12 @@
 #include <cstdio>
 
 namespace {
+// The context the translations of these texts are filed under.
+class Words
+{
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+};
+
 // The usage lines as GNU programs write them, which help2man turns into the manual
 // page's synopsis, a line each.
 const char *const usage =
@@ -25,7 +31,7 @@ const char *const usage =
     "  or:  vek-updater-cli slots name PORTPATH NAME\n"
     "  or:  vek-updater-cli --help | --version\n";
 
-const char *const commands =
+const char *const commands = QT_TRANSLATE_NOOP("CommandLine",
     "Commands:\n"
     "  list     one detection pass; every attached camera on a line of its own\n"
     "  update   updates the cameras named, or every attached camera (--all, the\n"
@@ -52,7 +58,7 @@ const char *const commands =
     "  3    the catalogue could not be loaded or read, or its signature is refused\n"
     "  64   the command line is wrong\n"
     "  130  update: Ctrl-C (SIGINT) stopped it\n"
-    "  143  update: SIGTERM stopped it\n";
+    "  143  update: SIGTERM stopped it\n");
 
 // keys generate FILE | keys trust PUBFILE | keys list; false when the words or the name
 // do not fit.
@@ -75,7 +81,8 @@ bool keysRequest(const QStringList &words, const QString &name, CliRequest *requ
 
 std::optional<CliRequest> refuse(const QString &why, int *exitCode)
 {
-    std::fprintf(stderr, "vek-updater-cli: %s\nvek-updater-cli: see vek-updater-cli --help\n", qPrintable(why));
+    std::fprintf(stderr, "vek-updater-cli: %s\nvek-updater-cli: %s\n", qPrintable(why),
+                 qPrintable(Words::tr("see vek-updater-cli --help")));
     *exitCode = ExitCode::Usage;
     return std::nullopt;
 }
@@ -108,46 +115,46 @@ std::optional<QDateTime> sinceTime(const QString &value)
 std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *exitCode)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Updates the firmware of VEK cameras plugged in by USB, "
-                                                    "for scripted stations.\n\n")
-                                     + QString::fromLatin1(commands).trimmed());
-    const QCommandLineOption help(QStringList{"h", "help"}, QStringLiteral("Shows this help."));
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version."));
+    parser.setApplicationDescription(Words::tr("Updates the firmware of VEK cameras plugged in by USB, for scripted "
+                                               "stations.")
+                                     + "\n\n" + Words::tr(commands).trimmed());
+    const QCommandLineOption help(QStringList{"h", "help"}, Words::tr("Shows this help."));
+    const QCommandLineOption version(QStringLiteral("version"), Words::tr("Shows the version."));
     const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("JSON Lines on standard output, and nothing else there."));
-    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("history: comma-separated values."));
-    const QCommandLineOption all(QStringLiteral("all"), QStringLiteral("update: every attached camera."));
+                                  Words::tr("JSON Lines on standard output, and nothing else there."));
+    const QCommandLineOption csv(QStringLiteral("csv"), Words::tr("history: comma-separated values."));
+    const QCommandLineOption all(QStringLiteral("all"), Words::tr("update: every attached camera."));
     const QCommandLineOption since(QStringLiteral("since"),
-                                   QStringLiteral("history: records from DATE on: YYYY-MM-DD (UTC), or an ISO "
+                                   Words::tr("history: records from DATE on: YYYY-MM-DD (UTC), or an ISO "
                                                   "8601 time with Z or an offset, as 2026-12-07T15:00+01:00."),
                                    QStringLiteral("DATE"));
     const QCommandLineOption source(QStringLiteral("source"),
-                                    QStringLiteral("Take the catalogue and the images from DIR, or from the https "
+                                    Words::tr("Take the catalogue and the images from DIR, or from the https "
                                                    "address of a mirror, instead of the maker's server."),
                                     QStringLiteral("DIR|URL"));
     const QCommandLineOption metricsFolder(
         QStringLiteral("metrics-dir"),
-        QStringLiteral("list, update, watch: keep the station's metrics in DIR/vek-updater-cli.prom for the node "
+        Words::tr("list, update, watch: keep the station's metrics in DIR/vek-updater-cli.prom for the node "
                        "exporter's textfile collector, after every update and once a minute."),
         QStringLiteral("DIR"));
     const QCommandLineOption stationName(
         QStringLiteral("station"),
-        QStringLiteral("list, update, watch: the bench's name in its metrics and journal entries (default: the "
+        Words::tr("list, update, watch: the bench's name in its metrics and journal entries (default: the "
                        "host name)."),
         QStringLiteral("NAME"));
     const QCommandLineOption sign(QStringLiteral("sign"),
-                                  QStringLiteral("fetch: sign the folder with the private key in KEYFILE."),
+                                  Words::tr("fetch: sign the folder with the private key in KEYFILE."),
                                   QStringLiteral("KEYFILE"));
     const QCommandLineOption expires(QStringLiteral("expires"),
-                                     QStringLiteral("fetch --sign: the statement holds for DAYS days (%1).")
+                                     Words::tr("fetch --sign: the statement holds for DAYS days (%1).")
                                          .arg(defaultStatementDays),
                                      QStringLiteral("DAYS"));
     const QCommandLineOption name(QStringLiteral("name"),
-                                  QStringLiteral("keys generate, keys trust: the signer's name (the file's name)."),
+                                  Words::tr("keys generate, keys trust: the signer's name (the file's name)."),
                                   QStringLiteral("NAME"));
     parser.addOptions({help, version, json, csv, all, since, source, metricsFolder, stationName, sign, expires, name});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("list, update, watch, history, fetch, keys or slots."));
+                                 Words::tr("list, update, watch, history, fetch, keys or slots."));
     if (!parser.parse(arguments))
         return refuse(parser.errorText(), exitCode);
     if (parser.isSet(help)) {
@@ -164,7 +171,7 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
     }
     QStringList words = parser.positionalArguments();
     if (words.isEmpty())
-        return refuse(QStringLiteral("no command given"), exitCode);
+        return refuse(Words::tr("no command given"), exitCode);
     CliRequest request;
     const QString command = words.takeFirst();
     const QMap<QString, CliRequest::Command> named{{"list", CliRequest::Command::List},
@@ -175,7 +182,7 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
                                                   {"keys", CliRequest::Command::Keys},
                                                   {"slots", CliRequest::Command::Slots}};
     if (!named.contains(command))
-        return refuse("unknown command " + command, exitCode);
+        return refuse(Words::tr("unknown command %1").arg(command), exitCode);
     request.command = named.value(command);
     request.json = parser.isSet(json);
     request.csv = parser.isSet(csv);
@@ -183,30 +190,30 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
     const bool takesWords = request.command == Command::Update || request.command == Command::Fetch
                             || request.command == Command::Keys || request.command == Command::Slots;
     if (!takesWords && !words.isEmpty())
-        return refuse(command + " takes no further words: " + words.join(' '), exitCode);
+        return refuse(Words::tr("%1 takes no further words: %2").arg(command, words.join(' ')), exitCode);
     if (parser.isSet(all) && (request.command != Command::Update || !words.isEmpty()))
-        return refuse(QStringLiteral("--all goes with update, and without camera ids"), exitCode);
+        return refuse(Words::tr("--all goes with update, and without camera ids"), exitCode);
     if (request.csv && (request.command != Command::History || request.json))
-        return refuse(QStringLiteral("--csv goes with history, and not with --json"), exitCode);
+        return refuse(Words::tr("--csv goes with history, and not with --json"), exitCode);
     if (parser.isSet(since) && request.command != Command::History)
-        return refuse(QStringLiteral("--since goes with history"), exitCode);
+        return refuse(Words::tr("--since goes with history"), exitCode);
     const bool runsStation = request.command == Command::List || request.command == Command::Update
                              || request.command == Command::Watch;
     if ((parser.isSet(metricsFolder) || parser.isSet(stationName)) && !runsStation)
-        return refuse(QStringLiteral("--metrics-dir and --station go with list, update and watch"), exitCode);
+        return refuse(Words::tr("--metrics-dir and --station go with list, update and watch"), exitCode);
     request.metricsFolder = parser.value(metricsFolder);
     request.stationName = parser.value(stationName);
     if (request.command == Command::Fetch && (words.isEmpty() || request.json))
-        return refuse(QStringLiteral("fetch needs a folder, and prints no JSON"), exitCode);
+        return refuse(Words::tr("fetch needs a folder, and prints no JSON"), exitCode);
     if ((parser.isSet(sign) || parser.isSet(expires)) && request.command != Command::Fetch)
-        return refuse(QStringLiteral("--sign and --expires go with fetch"), exitCode);
+        return refuse(Words::tr("--sign and --expires go with fetch"), exitCode);
     if (parser.isSet(expires) && !parser.isSet(sign))
-        return refuse(QStringLiteral("--expires goes with --sign"), exitCode);
+        return refuse(Words::tr("--expires goes with --sign"), exitCode);
     if (parser.isSet(name) && request.command != Command::Keys)
-        return refuse(QStringLiteral("--name goes with keys generate and keys trust"), exitCode);
+        return refuse(Words::tr("--name goes with keys generate and keys trust"), exitCode);
     const QString keyName = parser.isSet(name) ? parser.value(name) : QString();
     if (request.command == Command::Keys && !keysRequest(words, keyName, &request))
-        return refuse(QStringLiteral("keys: generate FILE, trust PUBFILE (either with a plain --name), or list "
+        return refuse(Words::tr("keys: generate FILE, trust PUBFILE (either with a plain --name), or list "
                                      "(the only one with --json)"),
                       exitCode);
     if (parser.isSet(sign)) {
@@ -214,11 +221,11 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
         request.signing.keyFile = parser.value(sign);
         request.signing.days = parser.isSet(expires) ? parser.value(expires).toInt(&isNumber) : defaultStatementDays;
         if (parser.isSet(expires) && (!isNumber || request.signing.days < 1 || request.signing.days > maxStatementDays))
-            return refuse(QStringLiteral("--expires: a number of days from 1 to %1").arg(maxStatementDays), exitCode);
+            return refuse(Words::tr("--expires: a number of days from 1 to %1").arg(maxStatementDays), exitCode);
     }
     if (request.command == Command::Slots) {
         if (!words.isEmpty() && (words.size() != 3 || words.first() != QLatin1String("name") || request.json))
-            return refuse(QStringLiteral("slots: name PORTPATH NAME, or nothing to list them (the only one with --json)"),
+            return refuse(Words::tr("slots: name PORTPATH NAME, or nothing to list them (the only one with --json)"),
                           exitCode);
         request.slotPath = words.value(1);
         request.slotName = words.value(2);
@@ -232,7 +239,8 @@ std::optional<CliRequest> parseCommandLine(const QStringList &arguments, int *ex
     if (parser.isSet(since)) {
         const std::optional<QDateTime> time = sinceTime(parser.value(since));
         if (!time)
-            return refuse("--since: not a date, nor a time with Z or an offset: " + parser.value(since), exitCode);
+            return refuse(Words::tr("--since: not a date, nor a time with Z or an offset: %1").arg(parser.value(since)),
+                          exitCode);
         request.since = *time;
     }
     if (parser.isSet(source)) {

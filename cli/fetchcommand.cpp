@@ -25,20 +25,21 @@ void FetchCommand::fill()
     if (stoppedBy != 0)
         return;
     if (!folder.catalogue().loaded) {
-        CliPrinter::note("cannot load the catalogue from " + request.source.catalogueLocation() + ": "
-                         + folder.catalogue().failure);
+        CliPrinter::note(tr("cannot load the catalogue from %1: %2")
+                             .arg(request.source.catalogueLocation(), folder.catalogue().failure));
         return end(ExitCode::NoCatalogue);
     }
     QStringList unknown;
     QVector<CatalogueEntry> unfit;
     const QVector<FolderFill::Image> images = folder.imagesOf(request.models, &unknown, &unfit);
     if (!unknown.isEmpty())
-        CliPrinter::note("not in the catalogue: " + unknown.join(", "));
+        CliPrinter::note(tr("not in the catalogue: %1").arg(unknown.join(", ")));
     if (!request.models.isEmpty() && unknown.size() == request.models.size())
         return end(ExitCode::NothingToDo); // as update does for ids no camera has
     for (const CatalogueEntry &entry : unfit)
-        CliPrinter::note(entry.model + ": no image to fetch: the link " + entry.link
-                         + " names no plain file of its own, or no valid checksum comes with it");
+        CliPrinter::note(tr("%1: no image to fetch: the link %2 names no plain file of its own, or no valid "
+                            "checksum comes with it")
+                             .arg(entry.model, entry.link));
     anyFailed = !unknown.isEmpty() || !unfit.isEmpty();
     QString why;
     if (!folder.start(request.folder, images, request.signing, &why)) {
@@ -63,13 +64,13 @@ void FetchCommand::imageFinished(const QString &name, const CatalogueEntry &entr
     const bool folderRefused = outcome.end == UpdateEnd::NotWritable || outcome.end == UpdateEnd::ReadBackMismatch
                                || outcome.end == UpdateEnd::WriteProtected;
     if (outcome.end == UpdateEnd::UpToDate)
-        printer.line(name, QStringLiteral("present"));
+        printer.line(name, tr("present"));
     else if (outcome.end == UpdateEnd::Installed)
-        printer.line(name, QStringLiteral("fetched"));
+        printer.line(name, tr("fetched"));
     else if (folderRefused)
-        printer.line(name, "failed: the folder " + folder.folder() + " did not take it: " + outcome.detail);
+        printer.line(name, tr("failed: the folder %1 did not take it: %2").arg(folder.folder(), outcome.detail));
     else if (outcome.end != UpdateEnd::Stopped)
-        printer.line(name, "failed: " + updateMessage(entry, outcome, request.source).brief);
+        printer.line(name, tr("failed: %1").arg(translatedUpdateMessage(entry, outcome, request.source).brief));
 }
 
 void FetchCommand::end(int exitCode)

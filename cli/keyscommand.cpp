@@ -6,12 +6,19 @@
 #include "cli/exitcodes.h"
 #include "outside/signing.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <cstdio>
 
 namespace {
+// The context the translations of these texts are filed under.
+class Words
+{
+    Q_DECLARE_TR_FUNCTIONS(Keys)
+};
+
 // The name asked for, or else the one the key file carries.
 QString nameFor(const CliRequest &request, const QString &carried)
 {
@@ -24,7 +31,7 @@ int generate(const CliRequest &request)
     // needs --name.
     const QString name = nameFor(request, signerNameOfFile(request.keyFile));
     if (!isPlainSignerName(name)) {
-        CliPrinter::note("keys generate: \"" + name + "\" is no plain name; give one with --name");
+        CliPrinter::note(Words::tr("keys generate: \"%1\" is no plain name; give one with --name").arg(name));
         return ExitCode::Usage;
     }
     QString why;
@@ -33,9 +40,9 @@ int generate(const CliRequest &request)
         CliPrinter::note("keys generate: " + why);
         return ExitCode::Failed;
     }
-    std::printf("%s: private key of %s, keep it on the fetching workstation only\n%s.pub: its public key, for "
-                "vek-updater-cli keys trust on every bench\n",
-                qPrintable(request.keyFile), qPrintable(name), qPrintable(request.keyFile));
+    std::printf("%s\n", qPrintable(Words::tr("%1: private key of %2, keep it on the fetching workstation only\n"
+                                             "%1.pub: its public key, for vek-updater-cli keys trust on every bench")
+                                       .arg(request.keyFile, name)));
     return ExitCode::Done;
 }
 
@@ -48,8 +55,9 @@ int trust(const CliRequest &request)
         CliPrinter::note("keys trust: " + why);
         return ExitCode::Failed;
     }
-    std::printf("%s trusted as %s: --source now takes only folders and mirrors signed by a trusted key\n",
-                qPrintable(request.keyFile), qPrintable(name));
+    std::printf("%s\n", qPrintable(Words::tr("%1 trusted as %2: --source now takes only folders and mirrors signed "
+                                             "by a trusted key")
+                                       .arg(request.keyFile, name)));
     return ExitCode::Done;
 }
 
@@ -70,11 +78,11 @@ int list(const CliRequest &request)
                         qPrintable(key.file));
     }
     for (const QString &unreadable : read.unreadable)
-        CliPrinter::note(unreadable + ": it verifies nothing, but asks for signed folders and mirrors");
+        CliPrinter::note(Words::tr("%1: it verifies nothing, but asks for signed folders and mirrors").arg(unreadable));
     if (!read.refusal.isEmpty())
-        CliPrinter::note(read.refusal + ": no folder or mirror can be checked");
+        CliPrinter::note(Words::tr("%1: no folder or mirror can be checked").arg(read.refusal));
     if (!read.signingRequired())
-        CliPrinter::note(QStringLiteral("no key is trusted: folders and mirrors are taken unsigned"));
+        CliPrinter::note(Words::tr("no key is trusted: folders and mirrors are taken unsigned"));
     return read.refusal.isEmpty() ? ExitCode::Done : ExitCode::Failed;
 }
 }

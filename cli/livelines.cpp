@@ -1,5 +1,7 @@
 #include "cli/livelines.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace {
@@ -60,7 +62,8 @@ QStringList LiveLines::fitted(int columns, int rows) const
         std::stable_sort(names.begin(), names.end(), [this](const QString &a, const QString &b) {
             return lines.value(a).stepsDone < lines.value(b).stepsDone;
         });
-        others = QStringLiteral("... and %1 more under way").arg(names.size() - (room - 1));
+        const int more = int(names.size()) - (room - 1);
+        others = QCoreApplication::translate("LiveLines", "... and %n more under way", nullptr, more);
         names = names.mid(0, room - 1);
         std::sort(names.begin(), names.end());
     }

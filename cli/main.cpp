@@ -8,6 +8,7 @@
 #include "cli/terminal.h"
 #include "outside/cryptolibrary.h"
 #include "outside/programidentity.h"
+#include "outside/programtranslations.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
     keepCryptoLibraryForTheProcess();
     QCoreApplication application(argc, argv);
     setProgramIdentity();
+    installProgramTranslations(application);
     CliPrinter::noteQtMessages();
     int exitCode = 0;
     const std::optional<CliRequest> request = parseCommandLine(application.arguments(), &exitCode);

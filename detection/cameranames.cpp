@@ -1,5 +1,7 @@
 #include "detection/cameranames.h"
 
+#include <QCoreApplication>
+
 namespace {
 // Serials run to 20 characters and more; a row has room for a dozen.
 constexpr int shownSerialCharacters = 12;
@@ -25,7 +27,7 @@ QString placeOnWorkstation(const AttachedCamera &camera)
         QString serial = camera.location;
         if (serial.size() > shownSerialCharacters)
             serial = serial.left(shownSerialCharacters / 2 - 1) + QChar(0x2026) + serial.right(shownSerialCharacters / 2);
-        return "USB debugging " + serial;
+        return QCoreApplication::translate("CameraNames", "USB debugging %1").arg(serial);
     }
     QString root = camera.location;
     if (root.endsWith('/') && !root.endsWith(":/") && root.size() > 1)

@@ -10,26 +10,27 @@ constexpr qint64 rateWindowMs = 3000;
 // Long enough that a slow link's gaps between chunks do not raise the alarm.
 constexpr qint64 stallNoticeMs = 3000;
 
-QString tr(const char *text)
+// The context the translations of these texts are filed under.
+class Words
 {
-    return QCoreApplication::translate("UpdateProgress", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(UpdateProgress)
+};
 
 QString phaseText(UpdatePhase phase)
 {
     switch (phase) {
     case UpdatePhase::Downloading:
-        return tr("Downloading the firmware");
+        return Words::tr("Downloading the firmware");
     case UpdatePhase::Writing:
-        return tr("Writing the firmware");
+        return Words::tr("Writing the firmware");
     case UpdatePhase::VerifyingCard:
-        return tr("Verifying the card");
+        return Words::tr("Verifying the card");
     case UpdatePhase::Pushing:
-        return tr("Pushing the firmware to the camera");
+        return Words::tr("Pushing the firmware to the camera");
     case UpdatePhase::Saving:
-        return tr("Saving the firmware in the folder");
+        return Words::tr("Saving the firmware in the folder");
     case UpdatePhase::VerifyingCopy:
-        return tr("Verifying the saved copy");
+        return Words::tr("Verifying the saved copy");
     }
     return QString();
 }
@@ -39,8 +40,8 @@ QString durationText(qint64 ms)
 {
     const qint64 seconds = (qMax<qint64>(ms, 0) + 999) / 1000;
     if (seconds < 60)
-        return tr("%1 s").arg(seconds);
-    return tr("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        return Words::tr("%1 s").arg(seconds);
+    return Words::tr("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString sizeText(qint64 bytes)
@@ -53,19 +54,19 @@ QString progressStepText(const UpdateProgress &progress, double bytesPerSecond, 
 {
     QString text = phaseText(progress.phase) + QLatin1Char('\n');
     if (progress.phase == UpdatePhase::Downloading && progress.silentMs >= stallNoticeMs)
-        return text + tr("No data for %1: the download gives up in %2")
+        return text + Words::tr("No data for %1: the download gives up in %2")
                           .arg(durationText(progress.silentMs), durationText(giveUpMs - progress.silentMs));
     if (progress.total < 0 && progress.done <= 0)
-        return text + tr("%1 elapsed").arg(durationText(elapsedMs));
+        return text + Words::tr("%1 elapsed").arg(durationText(elapsedMs));
     if (progress.total < 0)
         text += sizeText(progress.done);
     else
-        text += tr("%1 of %2").arg(sizeText(progress.done), sizeText(progress.total));
+        text += Words::tr("%1 of %2").arg(sizeText(progress.done), sizeText(progress.total));
     if (bytesPerSecond <= 0)
         return text;
-    text += tr(" at %1/s").arg(sizeText(qint64(bytesPerSecond)));
+    text += Words::tr(" at %1/s").arg(sizeText(qint64(bytesPerSecond)));
     if (progress.total >= progress.done)
-        text += tr(", %1 left").arg(durationText(qint64(std::ceil((progress.total - progress.done) * 1000.0 / bytesPerSecond))));
+        text += Words::tr(", %1 left").arg(durationText(qint64(std::ceil((progress.total - progress.done) * 1000.0 / bytesPerSecond))));
     return text;
 }
 

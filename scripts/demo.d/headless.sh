@@ -1,7 +1,9 @@
 # shellcheck shell=bash disable=SC2154  # sourced by inside.sh, which sets the variables
 # The demo without a display, sourced by inside.sh: the updater runs on a virtual X
-# display and is worked with real mouse and keyboard input (XTEST, via xdotool), the
-# way a technician would, while screenshots record what it shows.
+# display and is worked with real keyboard input (XTEST, via xdotool) and no mouse at
+# all, as a technician who cannot or will not use one works it, while screenshots
+# record what it shows. The virtual display has no window manager: where one would
+# hand the keyboard to a window that opens, xdotool windowfocus does.
 #
 # Uses from inside.sh: work, out, scale, firmware, started, start_updater, updater_pid,
 # adb_card, storage_camera, say, die.
@@ -109,29 +111,47 @@ caption() {
 
 same_file() { cmp -s "$1" "$2"; }
 
-# The message box a double-click on a row brings up: its title, after it is closed.
+# await_gone REGEX SECONDS WHAT: waits until no shown window's title matches.
+await_gone() {
+    local tenths=$(($2 * 10))
+    while [ -n "$(visible_window "$1")" ] && [ "$tenths" -gt 0 ]; do
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    [ "$tenths" -gt 0 ] || die "$3"
+}
+
+# The message box that Enter on a row brings up: its title, after it is closed.
 box_title=""
-double_click_row() { # WINDOW Y SCREENSHOT
-    local window=$1 y=$2 shot=$3 box progress
-    xdotool mousemove --window "$window" $((text_strip_x + 60 * scale)) "$y" click --repeat 2 --delay 120 1
+update_row_by_keys() { # WINDOW KEYS SCREENSHOT: KEYS move to the row, Enter updates it
+    local window=$1 keys=$2 shot=$3 box progress
+    # shellcheck disable=SC2086  # the keys are words of their own
+    xdotool windowfocus --sync "$window" key --delay 80 $keys Return
     # The first download comes slowly: the progress window shows for a while.
     if [ ! -e "$out/progress-single.png" ] && progress=$(await_window '^Updating camera firmware$' 5); then
         sleep 0.8
         screenshot "$out/progress-single.png" "$window" "$progress"
     fi
-    box=$(await_window ' - ' 30) || show_log_and_die "no message box within 30 s of a double-click on the row at y=$y"
+    box=$(await_window ' - ' 30) || show_log_and_die "no message box within 30 s of $keys Return on the list"
     box_title=$(xdotool getwindowname "$box")
     sleep 0.5   # mapped is not yet painted
     screenshot "$shot" "$window" "$box"
     caption "$shot" "Message box \"$box_title\""
-    # Ok is the box's only button: Return presses it.
-    xdotool windowfocus --sync "$box" key Return
-    local tenths=100
-    while [ -n "$(visible_window "^${box_title}\$")" ] && [ "$tenths" -gt 0 ]; do
-        sleep 0.1
-        tenths=$((tenths - 1))
-    done
-    [ "$tenths" -gt 0 ] || die "the box \"$box_title\" did not close on Return"
+    # Ok is the box's only button: Escape closes it as well as Return would.
+    xdotool windowfocus --sync "$box" key Escape
+    await_gone "^${box_title}\$" 10 "the box \"$box_title\" did not close on Escape"
+}
+
+# menu_to_history WINDOW KEY: the list's context menu by KEY (Menu, shift+F10), its
+# History item by its underlined letter; Escape closes the history again.
+menu_to_history() {
+    local history
+    xdotool windowfocus --sync "$1" key "$2"
+    sleep 0.5   # the menu opens from the event loop
+    xdotool key h
+    history=$(await_window '^Update history$' 10) || show_log_and_die "$2 and h on the list opened no history"
+    xdotool windowfocus --sync "$history" key Escape
+    await_gone '^Update history$' 10 "the history did not close on Escape"
 }
 
 run_headless() {
@@ -163,11 +183,11 @@ run_headless() {
     screenshot "$out/window.png" "$window"
     say "the window lists the three cameras: $out/window.png"
 
-    # Each row by double-click, as a technician would; the row order is the order
-    # of detection, so each outcome is checked by the title it comes with.
-    local y seen=""
-    for y in "${rows[@]:0:3}"; do
-        double_click_row "$window" "$y" "$work/box.png"
+    # Each row by the arrow keys and Enter; the row order is the order of detection,
+    # so each outcome is checked by the title it comes with.
+    local keys seen=""
+    for keys in Home Down Down; do
+        update_row_by_keys "$window" "$keys" "$work/box.png"
         case "$seen" in *"[$box_title]"*) die "two rows gave the same answer: $box_title" ;; esac
         seen="${seen}[$box_title]"
         case "$box_title" in
@@ -195,7 +215,10 @@ run_headless() {
             ;;
         esac
     done
-    say "all three simulated cameras were listed and behaved as expected"
+    say "all three simulated cameras were listed and behaved as expected, by arrow keys, Enter and Escape"
+    menu_to_history "$window" Menu
+    menu_to_history "$window" shift+F10
+    say "the Menu key and Shift+F10 open the list's menu, Escape closes the history"
     bench "$window"
 }
 
@@ -239,11 +262,19 @@ bench() {
     sleep 0.5
     screenshot "$out/bench-listed.png" "$window"
 
-    xdotool mousemove --window "$window" $(((347 + 37 + bench_width / scale - form_width) * scale)) $(((65 + 11) * scale)) click 1
-    progress=$(await_window '^Updating camera firmware$' 30) || show_log_and_die "no progress window after Update All"
+    xdotool windowfocus --sync "$window" key ctrl+u
+    progress=$(await_window '^Updating camera firmware$' 30) || show_log_and_die "no progress window after Ctrl+U"
     sleep 0.8   # several lines under way
     screenshot "$out/progress-update-all.png" "$progress"
-    say "Update All runs the ten cameras side by side: $out/progress-update-all.png"
+    say "Update All (Ctrl+U) runs the ten cameras side by side: $out/progress-update-all.png"
+    # The progress window took no keyboard from the list; F6 goes there, and back.
+    [ "$(xdotool getwindowfocus)" = "$window" ] || die "the progress window took the keyboard from the list"
+    xdotool key F6
+    sleep 0.5
+    [ "$(xdotool getwindowfocus)" = "$progress" ] || die "F6 in the main window did not go to the progress window"
+    xdotool key F6
+    sleep 0.5
+    [ "$(xdotool getwindowfocus)" = "$window" ] || die "F6 in the progress window did not go back"
 
     # The technician comes back to one summary of the ten, not a box each.
     local summary
@@ -252,12 +283,7 @@ bench() {
     screenshot "$out/update-summary.png" "$window" "$summary"
     [ -z "$(visible_window ' - ')" ] || die "Update All showed a box besides its summary"
     xdotool windowfocus --sync "$summary" key Escape
-    local tenths=100
-    while [ -n "$(visible_window '^Update summary$')" ] && [ "$tenths" -gt 0 ]; do
-        sleep 0.1
-        tenths=$((tenths - 1))
-    done
-    [ "$tenths" -gt 0 ] || die "the summary did not close on Escape"
+    await_gone '^Update summary$' 10 "the summary did not close on Escape"
     sleep 0.5
     screenshot "$out/bench-updated.png" "$window"
     local camera
@@ -266,4 +292,50 @@ bench() {
             || die "$camera: Update All said success, but the card does not hold the catalogue's image"
     done
     say "ten cameras updated by one press of Update All; the rows tell how each went: $out/bench-updated.png"
+}
+
+# updater_windows: the ids of the updater's shown windows, whatever their titles say.
+updater_windows() {
+    xdotool search --onlyvisible --pid "$updater_pid" 2>/dev/null || true
+}
+
+# run_translated: the window in $language, with its three cameras, then Update All by
+# its key and the summary it ends on: window-LL.png and update-summary-LL.png. The
+# titles are translated, so windows are told apart by their order, not their names.
+run_translated() {
+    start_xvfb
+    serve_slowly
+    start_updater
+    local window="" progress="" summary="" rows=() tenths=300 id
+    while [ -z "$window" ] && [ "$tenths" -gt 0 ]; do
+        window=$(updater_windows | head -n 1)
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    [ -n "$window" ] || show_log_and_die "the updater's window did not appear within 30 s"
+    tenths=300
+    while [ "$tenths" -gt 0 ]; do
+        mapfile -t rows < <(list_rows "$window")
+        [ "${#rows[@]}" -ge 3 ] && break
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    [ "${#rows[@]}" -ge 3 ] || show_log_and_die "the window listed ${#rows[@]} of the 3 simulated cameras within 30 s"
+    sleep 0.5
+    screenshot "$out/window-$language.png" "$window"
+    xdotool windowfocus --sync "$window" key ctrl+u
+    tenths=1200
+    while [ -z "$summary" ] && [ "$tenths" -gt 0 ]; do
+        for id in $(updater_windows); do
+            [ "$id" = "$window" ] && continue
+            [ -z "$progress" ] && progress=$id
+            [ "$id" != "$progress" ] && summary=$id
+        done
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    [ -n "$summary" ] || show_log_and_die "no summary came after Update All"
+    sleep 0.5
+    screenshot "$out/update-summary-$language.png" "$window" "$summary"
+    say "the window in $language: $out/window-$language.png, $out/update-summary-$language.png"
 }

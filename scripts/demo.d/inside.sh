@@ -3,13 +3,16 @@
 # headless, a private network): what it mounts here (the demo CA store, the cameras'
 # cards) nobody else sees, and it all goes when the last process of the namespace ends.
 #
-# Usage: inside.sh WORK BIN_DIR BASE_URL MODE OUT SCALE
+# Usage: inside.sh WORK BIN_DIR BASE_URL MODE OUT SCALE LANGUAGE
 #   WORK      the run's scratch folder, made by scripts/demo
 #   BIN_DIR   a build tree holding vek-updater
 #   BASE_URL  the https address built into that vek-updater; the demo serves it
-#   MODE      window (on $DISPLAY, until the user closes it) or headless (Xvfb, scripted)
-#   OUT       where headless mode leaves its screenshots
+#   MODE      window (on $DISPLAY, until the user closes it), or on Xvfb, scripted:
+#             keyboard (the whole demo by keys), accessibility (through the AT-SPI
+#             bus) or language (screenshots in LANGUAGE)
+#   OUT       where headless modes leave their screenshots
 #   SCALE     headless: the virtual display's scale factor (1 for 100 %, 2 for 200 %)
+#   LANGUAGE  headless: the updater's language (de, es); empty: English
 set -euo pipefail
 
 work=$1
@@ -18,6 +21,7 @@ base_url=$3
 mode=$4
 out=$5   # read by headless.sh
 scale=$6 # read by headless.sh
+language=${7:-}
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
 
@@ -56,7 +60,7 @@ if [ "$host" != 127.0.0.1 ] && [ "$host" != localhost ]; then
     { cat /etc/hosts; printf '127.0.0.1 %s\n' "$host"; } >"$work/hosts"
     mount --bind "$work/hosts" /etc/hosts || die "cannot lead $host to loopback in /etc/hosts"
 fi
-if [ "$mode" = headless ]; then
+if [ "$mode" != window ]; then
     ip link set lo up || die "cannot bring up loopback in the demo's network"
 fi
 # Straight to the server: no proxy of the user's may stand between.
@@ -125,8 +129,14 @@ say "catalogue and firmware images served at $base_url/ on loopback"
 run_dir="$work/run"   # its working directory: adb pushes are staged here
 mkdir -p "$run_dir"
 
+# Scripted, the updater speaks the language asked for, else English (the titles the
+# script waits for are English); on a desktop, the user's.
+language_environment=()
+updater_environment=()   # accessibility.sh adds to it
+[ "$mode" = window ] || language_environment=("LANGUAGE=$language" LC_ALL=C.UTF-8)
 start_updater() {
-    (cd "$run_dir" && exec env QT_QPA_PLATFORM=xcb "$bin_dir/vek-updater") >"$work/updater.log" 2>&1 &
+    (cd "$run_dir" && exec env QT_QPA_PLATFORM=xcb "${language_environment[@]}" "${updater_environment[@]}" \
+        "$bin_dir/vek-updater") >"$work/updater.log" 2>&1 &
     updater_pid=$!
     started+=("$updater_pid")
 }
@@ -150,4 +160,12 @@ fi
 
 # shellcheck source-path=SCRIPTDIR source=headless.sh
 . "$here/headless.sh"
-run_headless
+case "$mode" in
+keyboard) run_headless ;;
+language) run_translated ;;
+accessibility)
+    # shellcheck source-path=SCRIPTDIR source=accessibility.sh
+    . "$here/accessibility.sh"
+    run_accessibility
+    ;;
+esac

@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSslConfiguration>
 #include <QStatusBar>
@@ -269,6 +270,48 @@ private slots:
         QCOMPARE(watcher.titles().last(), QString("TZ4100 - Update Successful"));
         QVERIFY(image(second, "TZ41") == fastImage);
         QCOMPARE(server.requestCount("/fw/slow.bin"), slowRequests);
+    }
+
+    void contextMenu_data()
+    {
+        QTest::addColumn<int>("key"); // none: the right button
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("right button") << 0 << 0;
+        QTest::newRow("Menu key") << int(Qt::Key_Menu) << 0;
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+    }
+    // The list's menu, from the mouse where the pointer is, from the keyboard under the
+    // chosen row; a context menu event the platform makes of the Menu key besides the
+    // key itself opens no second one.
+    void contextMenu()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QVERIFY(!card("TZ22").isEmpty() && !card("TZ55").isEmpty());
+        auto w = window();
+        QTRY_COMPARE_WITH_TIMEOUT(rows(*w).size(), 2, waitMs);
+        QListWidget *view = deviceView(*w);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        view->setFocus();
+        view->setCurrentRow(1);
+        const QRect row(view->viewport()->mapToGlobal(view->visualItemRect(view->item(1)).topLeft()),
+                        view->visualItemRect(view->item(1)).size());
+        const QPoint pointer = view->viewport()->mapToGlobal(QPoint(5, 5));
+        if (key == 0) {
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), pointer);
+            QApplication::sendEvent(view->viewport(), &click);
+        } else {
+            QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            QContextMenuEvent platform(QContextMenuEvent::Keyboard, QPoint(5, 5), pointer);
+            QApplication::sendEvent(view, &platform);
+        }
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QCOMPARE(menu->actions(), view->actions());
+        QVERIFY2(key == 0 ? menu->pos() == pointer : row.contains(menu->pos()), qPrintable(QString::number(menu->y())));
+        menu->close();
+        QVERIFY(!QApplication::activePopupWidget());
     }
 
     // With "Update cameras as they are plugged in" on (Ctrl+Shift+U), each camera is

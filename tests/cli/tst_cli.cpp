@@ -198,6 +198,34 @@ private slots:
         QDir(scratch.filePath("data")).removeRecursively();
     }
 
+    void inTheUsersLanguage_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("German") << "de" << "" << "TZ2200 - Aktualisierung erfolgreich  Bitte ziehen Sie das USB-Kabel ab";
+        QTest::newRow("Spanish") << "es" << "" << "TZ2200 - Actualización correcta  Desconecte el cable USB";
+        QTest::newRow("German, for a script") << "de" << "--json" << "\"title\":\"TZ2200 - Update Successful\"";
+    }
+    // A person reads the result in the language of the locale; a script, and the
+    // history whoever reads it, in English.
+    void inTheUsersLanguage()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, json);
+        QFETCH(QString, says);
+        QVERIFY(!card("card-a", "TZ22", "5.910\n").isEmpty());
+        QDir(scratch.filePath("data")).removeRecursively();
+        qputenv("LANGUAGE", language.toLatin1());
+        const auto english = qScopeGuard([] { qputenv("LANGUAGE", ""); });
+        const Run updated = run(QStringList{json, "update"}.filter(QRegularExpression(".")));
+        QCOMPARE(updated.exitCode, 0);
+        QVERIFY2(QString::fromUtf8(updated.out).contains(says), updated.out.constData());
+        const QList<QJsonObject> records = run({"--json", "history"}).lines();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records.first()["title"].toString(), QString("TZ2200 - Update Successful"));
+    }
+
     // Every attached camera side by side: a card whose update folder refuses writes
     // fails alone, and says so in the exit status; the others are written.
     void updateAll()
@@ -346,8 +374,8 @@ private slots:
         unpack.start("gzip", {"-dc", VEK_CLI_MANUAL});
         QVERIFY(unpack.waitForFinished(programMs));
         const QString synopsis = QString(unpack.readAllStandardOutput()).section(".SH SYNOPSIS", 1).section(".SH ", 0, 0);
-        QCOMPARE(synopsis.count(".B vek-updater-cli\n"), 6);
-        QCOMPARE(synopsis.count(".br\n"), 5);
+        QCOMPARE(synopsis.count(".B vek-updater-cli\n"), 11);
+        QCOMPARE(synopsis.count(".br\n"), 10);
     }
 
     // The window and the command line keep one history, in the order the updates ended;

@@ -6,7 +6,8 @@
 # it runs as root), where it may mount tmpfs cards nobody else sees; where that is
 # refused the test is skipped. Each test has a working folder of its own, which holds
 # its settings, history and cache too (XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME):
-# no signing key the user trusts refuses the folders and mirrors the tests serve.
+# no signing key the user trusts refuses the folders and mirrors the tests serve. Every
+# test runs in English, whatever the machine's language, as the texts it checks are.
 function(vek_add_test)
     cmake_parse_arguments(ARG "MOUNTS;WINDOW" "NAME" "SOURCES" ${ARGN})
     set(target tst_${ARG_NAME})
@@ -29,6 +30,6 @@ function(vek_add_test)
     endif()
     add_test(NAME ${target} COMMAND ${command})
     set_tests_properties(${target} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH};XDG_CONFIG_HOME=${workdir}/config;XDG_DATA_HOME=${workdir}/data;XDG_CACHE_HOME=${workdir}/cache"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANGUAGE=;LC_ALL=C.UTF-8;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH};XDG_CONFIG_HOME=${workdir}/config;XDG_DATA_HOME=${workdir}/data;XDG_CACHE_HOME=${workdir}/cache"
         TIMEOUT 300 SKIP_RETURN_CODE 77 WORKING_DIRECTORY ${workdir})
 endfunction()

@@ -84,6 +84,21 @@ list_rows() {
             END { if (start >= 0) row() }'
 }
 
+# await_rows WINDOW COUNT WHAT: fills `rows` with the centres of the rows the list shows,
+# once it shows COUNT of them; ends the demo, naming WHAT, when it does not within 30 s
+# or a message box comes instead.
+await_rows() {
+    local window=$1 count=$2 what=$3 tenths=300
+    while [ "$tenths" -gt 0 ]; do
+        mapfile -t rows < <(list_rows "$window")
+        [ "${#rows[@]}" -ge "$count" ] && return 0
+        [ -n "$(visible_window ' - ')" ] && show_log_and_die "unexpected message: $(xdotool getwindowname "$(visible_window ' - ')")"
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    show_log_and_die "the window listed ${#rows[@]} of $what within 30 s"
+}
+
 # screenshot FILE WINDOW...: the part of the screen that the windows cover.
 screenshot() {
     local file=$1 left=100000 top=100000 right=0 bottom=0 id geometry X Y WIDTH HEIGHT
@@ -170,15 +185,8 @@ run_headless() {
         || die "at scale $scale the window is ${WIDTH}x$HEIGHT, not the form's ${form_width}x$form_height times $scale"
 
     # Three cameras: two cards, one over adb.
-    local rows=() tenths=300
-    while [ "$tenths" -gt 0 ]; do
-        mapfile -t rows < <(list_rows "$window")
-        [ "${#rows[@]}" -ge 3 ] && break
-        [ -n "$(visible_window ' - ')" ] && show_log_and_die "unexpected message: $(xdotool getwindowname "$(visible_window ' - ')")"
-        sleep 0.1
-        tenths=$((tenths - 1))
-    done
-    [ "${#rows[@]}" -ge 3 ] || show_log_and_die "the window listed ${#rows[@]} of the 3 simulated cameras within 30 s"
+    local rows=()
+    await_rows "$window" 3 "the 3 simulated cameras"
     sleep 0.5   # let the paint that showed the last row finish
     screenshot "$out/window.png" "$window"
     say "the window lists the three cameras: $out/window.png"
@@ -252,13 +260,7 @@ bench() {
     card_layout "$VEK_FAKE_ADB_STATE/devices/R58M90ABCDE/card" TZ76 1.300
     xdotool windowsize --sync "$window" "$bench_width" "$bench_height"
     text_strip_height=$((bench_height - 127 * scale))
-    while [ "$tenths" -gt 0 ]; do
-        mapfile -t rows < <(list_rows "$window")
-        [ "${#rows[@]}" -ge 10 ] && break
-        sleep 0.1
-        tenths=$((tenths - 1))
-    done
-    [ "${#rows[@]}" -ge 10 ] || show_log_and_die "the bench's window listed ${#rows[@]} of its 10 cameras within 30 s"
+    await_rows "$window" 10 "the bench's 10 cameras"
     sleep 0.5
     screenshot "$out/bench-listed.png" "$window"
 
@@ -313,14 +315,7 @@ run_translated() {
         tenths=$((tenths - 1))
     done
     [ -n "$window" ] || show_log_and_die "the updater's window did not appear within 30 s"
-    tenths=300
-    while [ "$tenths" -gt 0 ]; do
-        mapfile -t rows < <(list_rows "$window")
-        [ "${#rows[@]}" -ge 3 ] && break
-        sleep 0.1
-        tenths=$((tenths - 1))
-    done
-    [ "${#rows[@]}" -ge 3 ] || show_log_and_die "the window listed ${#rows[@]} of the 3 simulated cameras within 30 s"
+    await_rows "$window" 3 "the 3 simulated cameras"
     sleep 0.5
     screenshot "$out/window-$language.png" "$window"
     xdotool windowfocus --sync "$window" key ctrl+u

@@ -16,8 +16,8 @@
 //                 is), and every call after it fails with EIO. Unmounted before that, the
 //                 card loses power there and then, so the backing folder holds what a
 //                 card pulled after the program's end holds. crash-at=0: only then.
-//                 A change is any of mkdir, create, write, truncate, chmod, rename,
-//                 unlink, fsync and fsyncdir; reads, lookups and listings are not.
+//                 A change is any of mkdir, create, write, chmod, rename, unlink, fsync
+//                 and fsyncdir; reads, lookups and listings are not.
 //   count=FILE    at unmount, FILE gets the number of changes the card carried out,
 //                 and when it lost power before, the change it went with:
 //                 "17 crashed at fsyncdir /DCIM/X"
@@ -144,8 +144,6 @@ int main(int argc, char *argv[])
             return -errno;
         if (powerCut)
             powerCut->opened(info->fh, path, created);
-        if (powerCut && !created && (info->flags & O_TRUNC))
-            powerCut->truncated(path);
         return 0;
     };
     card.open = [](const char *path, fuse_file_info *info) {
@@ -177,14 +175,6 @@ int main(int argc, char *argv[])
             powerCut->written(info->fh);
         return wrote;
     };
-    card.truncate = [](const char *path, off_t size, fuse_file_info *info) {
-        if (const int refused = changing(std::string("truncate ") + path))
-            return refused;
-        const int done = status(info ? ::ftruncate(int(info->fh), size) : ::truncate(real(path).c_str(), size));
-        if (powerCut && done == 0)
-            powerCut->truncated(path);
-        return done;
-    };
     card.fsync = [](const char *path, int, fuse_file_info *info) {
         const std::string change = std::string("fsync ") + path;
         if (const int refused = changing(change))
@@ -204,11 +194,7 @@ int main(int argc, char *argv[])
             powerCut->flushedFolder(path);
         return 0;
     };
-    card.release = [](const char *, fuse_file_info *info) {
-        if (powerCut)
-            powerCut->closed(info->fh);
-        return status(::close(int(info->fh)));
-    };
+    card.release = [](const char *, fuse_file_info *info) { return status(::close(int(info->fh))); };
     card.rename = [](const char *from, const char *to, unsigned int) {
         const std::string change = std::string("rename ") + from + " " + to;
         if (const int refused = changing(change))

@@ -72,11 +72,6 @@ void PowerCut::opened(std::uint64_t handle, const std::string &path, bool create
     openFiles[handle] = created ? newInode(false, path) : resolve(path);
 }
 
-void PowerCut::closed(std::uint64_t handle)
-{
-    openFiles.erase(handle);
-}
-
 PowerCut::Inode *PowerCut::file(std::uint64_t handle)
 {
     const auto open = openFiles.find(handle);
@@ -87,12 +82,6 @@ void PowerCut::written(std::uint64_t handle)
 {
     if (Inode *changed = file(handle))
         changed->unflushed = true;
-}
-
-void PowerCut::truncated(const std::string &path)
-{
-    if (const int inode = resolve(path); inode >= 0)
-        inodes[inode].unflushed = true;
 }
 
 void PowerCut::flushed(std::uint64_t handle)

@@ -24,10 +24,8 @@ public:
 
     // Changes the running card made, told once the backing folder has taken them.
     void madeFolder(const std::string &path);
-    void opened(std::uint64_t handle, const std::string &path, bool created);
-    void closed(std::uint64_t handle);
+    void opened(std::uint64_t handle, const std::string &path, bool created); // until reopened
     void written(std::uint64_t handle);
-    void truncated(const std::string &path);
     void flushed(std::uint64_t handle);
     void flushedFolder(const std::string &path);
     void renamed(const std::string &from, const std::string &to);
@@ -48,7 +46,7 @@ private:
     int resolve(const std::string &path) const; // -1: no such entry
     std::pair<int, std::string> parentAndName(const std::string &path) const;
     int newInode(bool folder, const std::string &path);
-    Inode *file(std::uint64_t handle);
+    Inode *file(std::uint64_t handle); // null: not a file of the card's
     void keepDurable(int inode, const std::string &relative, std::map<std::string, std::string> &files,
                      std::vector<std::string> &folders) const;
 

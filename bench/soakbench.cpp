@@ -50,7 +50,6 @@ void benchSoak(BenchSite &site, ResultTable &table)
     row.figure = QString("%1 KiB").arg(grownKiB);
     row.target = QStringLiteral("<= 2 MiB, 0 of the rest");
     row.met = day.unexpected.isEmpty() && day.cameras == cards + adbDevices && grownKiB <= 2048
-              && end.descriptors <= start.descriptors && end.threads <= start.threads && end.children <= start.children
-              && end.files <= start.files;
+              && end.holdsNoMoreThan(start);
     table.add(row);
 }

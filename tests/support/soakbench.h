@@ -20,6 +20,13 @@ struct Footprint
 {
     qint64 residentBytes = 0;
     int descriptors = 0, threads = 0, children = 0, files = 0;
+
+    // No more descriptors, threads, child processes or files than then.
+    bool holdsNoMoreThan(const Footprint &then) const
+    {
+        return descriptors <= then.descriptors && threads <= then.threads && children <= then.children
+               && files <= then.files;
+    }
 };
 
 inline Footprint footprintOf(qint64 pid, const QStringList &folders)
@@ -72,6 +79,16 @@ public:
         int cameras = 0, failed = 0, historyLines = 0;
         QStringList unexpected;
         Footprint start, end;
+
+        QString figures() const
+        {
+            return QString("%1 cameras, %2 failed, %3 history lines; from the first tray to the end: resident "
+                           "%4 -> %5 KiB, descriptors %6 -> %7, threads %8 -> %9, child processes %10 -> %11, "
+                           "files %12 -> %13")
+                .arg(cameras).arg(failed).arg(historyLines).arg(start.residentBytes / 1024).arg(end.residentBytes / 1024)
+                .arg(start.descriptors).arg(end.descriptors).arg(start.threads).arg(end.threads)
+                .arg(start.children).arg(end.children).arg(start.files).arg(end.files);
+        }
     };
 
     SoakBench(HttpsServer &server, const QString &scratch) : server(server), scratch(scratch)
@@ -119,11 +136,7 @@ public:
             if (t == 0)
                 day.start = leastFootprintOf(pid, folders);
         }
-        static_cast<void>(QTest::qWaitFor([&] {
-            const Footprint now = footprintOf(pid, folders);
-            return now.descriptors <= day.start.descriptors && now.threads <= day.start.threads
-                   && now.children <= day.start.children && now.files <= day.start.files;
-        }, settleMs));
+        static_cast<void>(QTest::qWaitFor([&] { return footprintOf(pid, folders).holdsNoMoreThan(day.start); }, settleMs));
         day.end = leastFootprintOf(pid, folders);
         return day;
     }

@@ -58,9 +58,10 @@ inline Footprint footprintOf(qint64 pid, const QStringList &folders)
 inline Footprint leastFootprintOf(qint64 pid, const QStringList &folders, int overMs = 2000)
 {
     Footprint least = footprintOf(pid, folders);
-    for (QElapsedTimer clock; !clock.isValid() || !clock.hasExpired(overMs); QTest::qWait(50)) {
-        if (!clock.isValid())
-            clock.start();
+    QElapsedTimer clock;
+    clock.start();
+    while (!clock.hasExpired(overMs)) {
+        QTest::qWait(50);
         const Footprint now = footprintOf(pid, folders);
         least = {qMin(least.residentBytes, now.residentBytes), qMin(least.descriptors, now.descriptors),
                  qMin(least.threads, now.threads), qMin(least.children, now.children), qMin(least.files, now.files)};

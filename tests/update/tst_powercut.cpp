@@ -140,8 +140,7 @@ private slots:
         QTest::addColumn<bool>("withPrevious");
         QTest::addColumn<int>("mostPoints");
         QTest::newRow("small image over the previous one") << 6000 << true << 1000;
-        QTest::newRow("small image into an empty folder") << 6000 << false << 1000;
-        QTest::newRow("4 MiB image over the previous one") << (4 << 20) << true << 12;
+        QTest::newRow("2 MiB image into an empty folder") << (2 << 20) << false << 10;
     }
     void cardLosesPower()
     {

@@ -13,6 +13,7 @@ void benchDigest(BenchSite &site, ResultTable &table, int repeats);
 void benchPolling(BenchSite &site, ResultTable &table);
 void benchFleet(BenchSite &site, ResultTable &table, int repeats);
 void benchRequestCount(BenchSite &site, ResultTable &table);
+void benchSoak(BenchSite &site, ResultTable &table);
 
 // The child process of benchPeakMemory: a window of its own over the cameras plugged
 // in, idle, then Update All.

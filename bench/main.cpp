@@ -50,8 +50,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption scratchOption("scratch", "Folder on disk for images and card files; emptied when an earlier run made it.", "DIR");
     const QCommandLineOption repeatsOption("repeats", "Timed repetitions per case (default 5).", "N", "5");
     const QCommandLineOption markdownOption("markdown", "Also write the table as Markdown to FILE.", "FILE");
-    const QCommandLineOption onlyOption("only", "Run only these, comma-separated: digest, install, memory, polling, fleet, requests.",
-                                        "NAMES", "digest,install,memory,polling,fleet,requests");
+    const QCommandLineOption onlyOption("only", "Run only these, comma-separated: digest, install, memory, polling, fleet, requests, soak.",
+                                        "NAMES", "digest,install,memory,polling,fleet,requests,soak");
     parser.addOptions({scratchOption, repeatsOption, markdownOption, onlyOption});
     parser.process(app);
     if (!parser.isSet(scratchOption)) {
@@ -106,6 +106,10 @@ int main(int argc, char *argv[])
     if (chosen.contains("requests") && serving()) {
         say("server requests for two cameras of one model");
         benchRequestCount(site, table);
+    }
+    if (chosen.contains("soak")) {
+        say("a day in minutes: vek-updater-cli watch over 2000 cards and 500 adb devices");
+        benchSoak(site, table);
     }
 
     QTextStream out(stdout);

@@ -19,6 +19,7 @@ bool flushFileToMedium(QFileDevice &file);
 // Puts `from` in the place of `to` in one step, replacing any file there.
 bool replaceFileAtomically(const QString &from, const QString &to);
 
-// Makes the folder's entries (a rename into it) durable. Some file systems cannot
-// flush a folder; that is not a failure.
-void flushFolderToMedium(const QString &folder);
+// Makes the folder's entries (a rename into it) durable. False when the medium failed
+// to take them; a file system that cannot flush a folder at all (and keeps its entries
+// by other means) is no failure.
+bool flushFolderToMedium(const QString &folder);

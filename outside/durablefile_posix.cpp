@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileDevice>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
 #include <unistd.h>
@@ -35,11 +36,12 @@ bool replaceFileAtomically(const QString &from, const QString &to)
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
-void flushFolderToMedium(const QString &folder)
+bool flushFolderToMedium(const QString &folder)
 {
     const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
-        return;
-    ::fsync(descriptor);
+        return false;
+    const bool flushed = ::fsync(descriptor) == 0 || errno == EINVAL || errno == ENOTSUP || errno == EROFS;
     ::close(descriptor);
+    return flushed;
 }

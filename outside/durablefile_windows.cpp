@@ -32,7 +32,8 @@ bool replaceFileAtomically(const QString &from, const QString &to)
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
-void flushFolderToMedium(const QString &)
+bool flushFolderToMedium(const QString &)
 {
     // MOVEFILE_WRITE_THROUGH has already made the rename durable.
+    return true;
 }

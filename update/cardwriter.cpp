@@ -169,6 +169,9 @@ CardWriteResult CardImageWriter::finish(const QByteArray &digest, const StopFlag
     if (!replaceFileAtomically(temporaryPath, destinationPath))
         return {UpdateEnd::NotWritable, QStringLiteral("cannot rename the image into place")};
     temporary->kept = true;
-    flushFolderToMedium(QFileInfo(destinationPath).absolutePath());
+    // Until the folder holds the rename, a card that loses power may still hold the old
+    // image, or none: the update is not done.
+    if (!flushFolderToMedium(QFileInfo(destinationPath).absolutePath()))
+        return {UpdateEnd::NotWritable, QStringLiteral("cannot flush the update folder to the card")};
     return {UpdateEnd::Installed, QString()};
 }

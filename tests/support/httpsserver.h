@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <sys/mount.h>
+
 // A real HTTPS server on 127.0.0.1: https-server.py in a process of its own, so it keeps
 // answering while the test's GUI thread blocks or sits in a nested event loop. Each call
 // below rewrites the script's routes before it returns; route() takes a plan as the
@@ -76,6 +78,15 @@ public:
         return sent;
     }
 
+    // Makes every program started in this process's mount namespace trust the test
+    // certificate, as a workstation trusts the maker's: the system's certificate folder
+    // is replaced by one in `folder` that holds it alone.
+    static bool trustedByEveryProgram(const QString &folder)
+    {
+        return QDir().mkpath(folder) && QFile::copy(dir + "/certs/test-server.crt", folder + "/test.pem")
+               && QFile::link("test.pem", folder + "/17615282.0") // openssl x509 -subject_hash
+               && ::mount(QFile::encodeName(folder).constData(), "/etc/ssl/certs", nullptr, MS_BIND, nullptr) == 0;
+    }
     // Makes this process trust the test certificate through the default SSL configuration.
     static void trustTestCertificate()
     {

@@ -75,8 +75,8 @@ inline bool mountFuseCard(QProcess &card, const QString &backing, const QString 
 {
 #ifdef VEK_FUSE_CARD
     QDir().mkpath(root);
+    const QString identity = mountIdentityAt(root); // before the card can mount there
     card.start("nice", QStringList{"-n", "10", VEK_FUSE_CARD, backing, root} + options);
-    const QString identity = mountIdentityAt(root);
     return card.waitForStarted() && QTest::qWaitFor([&] { return mountIdentityAt(root) != identity; }, 5000);
 #else
     Q_UNUSED(card) Q_UNUSED(backing) Q_UNUSED(root) Q_UNUSED(options)

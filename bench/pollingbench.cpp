@@ -85,14 +85,14 @@ QVector<double> appearanceTimes(BenchStation &station, const std::function<bool(
     QElapsedTimer clock;
     qint64 attachedAt = -1;
     bool detached = false;
-    CameraRegistry &registry = station.station.cameras();
+    UpdateStation &cameras = station.station;
     const QMetaObject::Connection attached =
-        QObject::connect(&registry, &CameraRegistry::cameraAttached, [&](const AttachedCamera &camera) {
+        QObject::connect(&cameras, &UpdateStation::cameraAttached, [&](const AttachedCamera &camera) {
             if (camera.location == location)
                 attachedAt = clock.nsecsElapsed();
         });
     const QMetaObject::Connection gone =
-        QObject::connect(&registry, &CameraRegistry::cameraDetached, [&](const AttachedCamera &camera) {
+        QObject::connect(&cameras, &UpdateStation::cameraDetached, [&](const AttachedCamera &camera) {
             detached = detached || camera.location == location;
         });
     QRandomGenerator pauses(7);

@@ -1,5 +1,4 @@
-# vek_add_test(NAME <name> SOURCES <files...> [MOUNTS] [WINDOW] [CONFIGURATION <c>]): tst_<name>,
-# run on the
+# vek_add_test(NAME <name> SOURCES <files...> [MOUNTS] [WINDOW]): tst_<name>, run on the
 # offscreen platform with the scripted adb first on PATH (without a state folder it
 # plays an adb with no device), so no test starts the workstation's real adb. WINDOW
 # links the window; without it a test links the core only, as the command line does.
@@ -9,9 +8,8 @@
 # its settings, history and cache too (XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME):
 # no signing key the user trusts refuses the folders and mirrors the tests serve. Every
 # test runs in English, whatever the machine's language, as the texts it checks are.
-# CONFIGURATION: only `ctest -C <c>` runs it (a soak, too long for every run).
 function(vek_add_test)
-    cmake_parse_arguments(ARG "MOUNTS;WINDOW" "NAME;CONFIGURATION" "SOURCES" ${ARGN})
+    cmake_parse_arguments(ARG "MOUNTS;WINDOW" "NAME" "SOURCES" ${ARGN})
     set(target tst_${ARG_NAME})
     add_executable(${target} ${ARG_SOURCES})
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
@@ -30,10 +28,7 @@ function(vek_add_test)
         set(command sh -c "n=$([ \"$(id -u)\" = 0 ] && echo -m || echo -rm) && (unshare $n true || (echo 'no private mount namespace here' && exit 77)) && exec unshare $n \"$@\""
             sh $<TARGET_FILE:${target}>)
     endif()
-    if(ARG_CONFIGURATION)
-        set(only CONFIGURATIONS ${ARG_CONFIGURATION})
-    endif()
-    add_test(NAME ${target} COMMAND ${command} ${only})
+    add_test(NAME ${target} COMMAND ${command})
     set_tests_properties(${target} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANGUAGE=;LC_ALL=C.UTF-8;PATH=${PROJECT_SOURCE_DIR}/tests/support/fake-adb:$ENV{PATH};XDG_CONFIG_HOME=${workdir}/config;XDG_DATA_HOME=${workdir}/data;XDG_CACHE_HOME=${workdir}/cache"
         TIMEOUT 300 SKIP_RETURN_CODE 77 WORKING_DIRECTORY ${workdir})

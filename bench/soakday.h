@@ -118,6 +118,7 @@ public:
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", scratch + "/data");
+        environment.insert("XDG_CONFIG_HOME", scratch + "/config");
         environment.insert("XDG_CACHE_HOME", scratch + "/cache");
         return environment;
     }

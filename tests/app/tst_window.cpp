@@ -71,15 +71,10 @@ private slots:
         QVERIFY(server.start());
         server.serveSlowly("/fw/slow.bin", slowImage, 64 * 1024, 100);
         server.serve("/fw/fast.bin", fastImage);
-        const auto entry = [this](const QString &link, const QByteArray &bytes) {
-            return QJsonObject{{"Version", "5.920"}, {"Link", server.url(link)}, {"Checksum", checksumOf(bytes)}};
-        };
         // TZ2200 takes a slow image, TZ5500 a fast one, TZ4100 one that is not there at first.
-        server.serve("/fw/vek-updater-config.txt",
-                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ2200", entry("/fw/slow.bin", slowImage)},
-                                               {"TZ4100", entry("/fw/flaky.bin", fastImage)},
-                                               {"TZ5500", entry("/fw/fast.bin", fastImage)}})
-                         .toJson());
+        server.serveCatalogue("/fw/vek-updater-config.txt", {{"TZ2200", "/fw/slow.bin", slowImage},
+                                                             {"TZ4100", "/fw/flaky.bin", fastImage},
+                                                             {"TZ5500", "/fw/fast.bin", fastImage}});
         server.route("/fw/flaky.bin", {{"status", 404}});
     }
 

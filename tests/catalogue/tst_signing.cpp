@@ -3,6 +3,7 @@
 // test's own network), mirrors of it, folders and a tmpfs card.
 
 #include "catalogue/catalogueload.h"
+#include "cliprogram.h"
 #include "catalogue/cataloguesigning.h"
 #include "outside/programidentity.h"
 #include "testkit.h"
@@ -11,16 +12,6 @@
 #include <QtTest>
 
 #include <sched.h>
-
-namespace {
-constexpr int programMs = 60000; // generous, for the sanitizers; a fault fails in that time
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray err;
-};
-}
 
 class SigningTest : public QObject
 {
@@ -36,16 +27,11 @@ class SigningTest : public QObject
     QString mirror(const QString &name) const { return makers.resolved(QUrl("/" + name)).toString(); }
 
     // The trust list is the one in config-NAME: "bench" trusts Bench A, "none" no key.
-    Run cli(const QStringList &arguments, const QString &config = "bench")
+    CliRun cli(const QStringList &arguments, const QString &config = "bench")
     {
-        QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", path("config-" + config));
-        program.setProcessEnvironment(environment);
-        program.start(VEK_CLI, arguments);
-        if (!program.waitForFinished(programMs) || program.exitStatus() != QProcess::NormalExit)
-            return {};
-        return {program.exitCode(), program.readAllStandardError()};
+        return runCli(arguments, {}, environment);
     }
     // The key files, and the trust list's copy of the public one.
     QStringList readOnlyFolders() const { return {path("keys"), path("config-bench/vek-updater/trusted-keys")}; }
@@ -161,17 +147,14 @@ private slots:
         QFETCH(QString, config);
         QFETCH(QString, reason);
         if (QTest::currentDataTag() == QLatin1String("key files made read-only")) {
-            for (const QString &folder : readOnlyFolders()) {
-                const QByteArray name = QFile::encodeName(folder);
-                QVERIFY(::mount(name, name, nullptr, MS_BIND, nullptr) == 0
-                        && ::mount(nullptr, name, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
-            }
+            for (const QString &folder : readOnlyFolders())
+                QVERIFY(bindReadOnly(folder));
             QCOMPARE(cli({"fetch", source, "--sign", path("keys/bench.key")}).exitCode, 0);
         }
         const QString card = path("card");
         QVERIFY(mountCard(card, 4 << 20) && !makeCard(card, "TZ22", "5.910\n", true).isEmpty());
         const QStringList from = source.isEmpty() ? QStringList() : QStringList{"--source", source};
-        const Run run = cli(from + QStringList{"update", card}, config);
+        const CliRun run = cli(from + QStringList{"update", card}, config);
         QCOMPARE(run.exitCode, reason.isEmpty() ? 0 : 3);
         QVERIFY2(run.err.contains(reason.toLatin1()), run.err.constData());
         QCOMPARE(fileBytes(card + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == image, reason.isEmpty());

@@ -1,6 +1,7 @@
 // vek-updater-cli as a station's script runs it: the real program against the loopback
 // server, tmpfs cards and the scripted adb; what it prints and the status it exits with.
 
+#include "cliprogram.h"
 #include "fake-adb/fakeadb.h"
 #include "httpsserver.h"
 #include "messageboxwatcher.h"
@@ -18,21 +19,6 @@
 #include <sys/ioctl.h>
 
 namespace {
-constexpr int programMs = 60000; // generous, for the sanitizers; a fault fails in that time
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out, err;
-    QList<QJsonObject> lines() const
-    {
-        QList<QJsonObject> objects;
-        for (const QByteArray &line : out.split('\n'))
-            if (!line.isEmpty())
-                objects << QJsonDocument::fromJson(line).object();
-        return objects;
-    }
-};
 
 // What a terminal of that size keeps of the bytes written to it, scrollback included: its
 // lines of text, wrapped rows joined. It wraps as xterm does and follows the moves the
@@ -100,19 +86,7 @@ class CliTest : public QObject
         const QString root = scratch.filePath(name);
         return mountCard(root, 4 << 20) && !makeCard(root, code, versionFile, true).isEmpty() ? root : QString();
     }
-    Run run(const QStringList &arguments, QProcess *running = nullptr)
-    {
-        QProcess process;
-        QProcess &cli = running ? *running : process;
-        cli.start(VEK_CLI, QStringList{"--source", base()} + arguments);
-        Run result;
-        if (!running && cli.waitForFinished(programMs)) {
-            result.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -2;
-            result.out = cli.readAllStandardOutput();
-            result.err = cli.readAllStandardError();
-        }
-        return result;
-    }
+    CliRun run(const QStringList &arguments) { return runCli(QStringList{"--source", base()} + arguments); }
 
 private slots:
     void initTestCase()
@@ -124,14 +98,8 @@ private slots:
         QVERIFY(HttpsServer::trustedByEveryProgram(scratch.filePath("ca-store")));
         server.serve("/fw/tz22.bin", image22);
         server.serve("/fw/tz76.bin", image76);
-        const auto entry = [this](const QString &route, const QByteArray &bytes, bool adb) {
-            return QJsonObject{{"Version", "5.920"}, {"Link", server.url(route)}, {"Checksum", checksumOf(bytes)},
-                               {"ADB_Device", adb}};
-        };
-        catalogue = QJsonDocument(QJsonObject{{"!", 0}, {"TZ2200", entry("/fw/tz22.bin", image22, false)},
-                                              {"TZ7600", entry("/fw/tz76.bin", image76, true)}})
-                        .toJson();
-        server.serve("/fw/vek-updater-config.txt", catalogue);
+        catalogue = server.serveCatalogue("/fw/vek-updater-config.txt", {{"TZ2200", "/fw/tz22.bin", image22},
+                                                                        {"TZ7600", "/fw/tz76.bin", image76, true}});
         qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath("cache")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.filePath("data")));
     }
@@ -151,7 +119,7 @@ private slots:
         QVERIFY(!makeCard(adb.cardPath("0123456789ABCDEF"), "TZ76", "5.920\n", true).isEmpty());
         const QString a = card("card-a", "TZ22", "5.910\nORVA\n"), b = card("card-b", "TZ22", "5.920\n");
         QVERIFY(!a.isEmpty() && !b.isEmpty() && !card("card-c", "TZ22", {}).isEmpty());
-        const Run listed = run({"--json", "list"});
+        const CliRun listed = run({"--json", "list"});
         QCOMPARE(listed.exitCode, 0);
         QList<QJsonObject> objects = listed.lines();
         std::sort(objects.begin(), objects.end(),
@@ -215,7 +183,7 @@ private slots:
         QDir(scratch.filePath("data")).removeRecursively();
         qputenv("LANGUAGE", language.toLatin1());
         const auto english = qScopeGuard([] { qputenv("LANGUAGE", ""); });
-        const Run updated = run(QStringList{json, "update"}.filter(QRegularExpression(".")));
+        const CliRun updated = run(QStringList{json, "update"}.filter(QRegularExpression(".")));
         QCOMPARE(updated.exitCode, 0);
         QVERIFY2(QString::fromUtf8(updated.out).contains(says), updated.out.constData());
         const QList<QJsonObject> records = run({"--json", "history"}).lines();
@@ -229,11 +197,9 @@ private slots:
     {
         const QString a = card("card-a", "TZ22", "5.910\n"), b = card("card-b", "TZ22", "5.910\n"),
                       locked = card("card-c", "TZ22", "5.910\n");
-        const QByteArray folder = QFile::encodeName(locked + "/DCIM/TZ22LOAD");
-        QVERIFY(::mount(folder, folder, nullptr, MS_BIND, nullptr) == 0
-                && ::mount(nullptr, folder, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
+        QVERIFY(bindReadOnly(locked + "/DCIM/TZ22LOAD"));
         const int requestsBefore = server.requestCount("/fw/tz22.bin");
-        const Run updated = run({"--json", "update", "--all"});
+        const CliRun updated = run({"--json", "update", "--all"});
         QCOMPARE(updated.exitCode, 1);
         QMap<QString, QString> titles;
         for (const QJsonObject &line : updated.lines())
@@ -268,21 +234,16 @@ private slots:
                 && ::ioctl(terminal, TIOCSWINSZ, &size) == 0);
         const QString side = QString::fromLocal8Bit(::ptsname(terminal));
         const int held = ::open(QFile::encodeName(side).constData(), O_RDWR | O_NOCTTY); // open until all is read
-        QProcess cli;
-        cli.setStandardOutputFile(side);
-        run({"update"}, &cli);
         QByteArray drawn;
         const auto readAll = [&] {
             char bytes[4096];
             for (ssize_t n; (n = ::read(terminal, bytes, sizeof bytes)) > 0;)
                 drawn.append(bytes, int(n));
         };
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                readAll();
-                return cli.state() == QProcess::NotRunning;
-            },
-            programMs));
+        QProcess cli;
+        cli.setStandardOutputFile(side);
+        cli.start(VEK_CLI, {"--source", base(), "update"});
+        QVERIFY(QTest::qWaitFor([&] { return readAll(), cli.state() == QProcess::NotRunning; }, programMs));
         readAll();
         ::close(held);
         ::close(terminal);
@@ -320,7 +281,7 @@ private slots:
         const QString camera = card("card-a", "TZ22", "5.910\n");
         QVERIFY(!camera.isEmpty() && (attached || pullCard(camera)));
         const bool named = arguments.removeAll("CARD") > 0;
-        const Run done = run(named ? arguments << camera : arguments);
+        const CliRun done = run(named ? arguments << camera : arguments);
         QTEST(done.exitCode, "exitCode");
         // Only a camera named and attached is updated, and told on standard output;
         // every diagnostic line names the program.
@@ -443,21 +404,18 @@ private slots:
         // Filled through a link to the folder, as a stick's mount point may be.
         const QString folder = scratch.filePath("offline"), camera = card("card-o", "TZ22", "5.910\n");
         QVERIFY(QDir().mkpath(folder) && QFile::link(folder, scratch.filePath("offline-link")));
-        const Run fetched = run({"fetch", scratch.filePath("offline-link")});
+        const CliRun fetched = run({"fetch", scratch.filePath("offline-link")});
         QVERIFY2(fetched.exitCode == 0, (fetched.out + fetched.err).constData());
         QCOMPARE(fileBytes(folder + "/vek-updater-config.txt"), catalogue);
         QVERIFY(fileBytes(folder + "/tz22.bin") == image22 && fileBytes(folder + "/tz76.bin") == image76);
-        const Run again = run({"fetch", folder});
+        const CliRun again = run({"fetch", folder});
         QVERIFY(again.exitCode == 0 && again.out.count(" present") == 2);
-        const Run unknown = run({"fetch", folder, "NOPE"});
+        const CliRun unknown = run({"fetch", folder, "NOPE"});
         QVERIFY(unknown.exitCode == 2 && unknown.err.contains("not in the catalogue: NOPE"));
         const int requestsBefore = server.requestCount();
 
         const auto fromFolder = [&](const QStringList &arguments) {
-            QProcess cli;
-            cli.start(VEK_CLI, QStringList{"--source", folder} + arguments);
-            cli.waitForFinished(programMs);
-            return Run{cli.exitCode(), cli.readAllStandardOutput(), cli.readAllStandardError()};
+            return runCli(QStringList{"--source", folder} + arguments);
         };
         QCOMPARE(fromFolder({"update", camera}).exitCode, 0);
         QVERIFY(fileBytes(camera + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == image22);
@@ -481,15 +439,12 @@ private slots:
                                {"TZ7600", QJsonObject{{"Version", "5.920"}, {"Checksum", checksumOf(image76)},
                                                       {"Link", server.url("/x/..")}}}};
         server.serve("/evil/vek-updater-config.txt", QJsonDocument(evil).toJson());
-        QProcess cli;
-        cli.start(VEK_CLI, {"--source", server.origin() + "/evil", "fetch", folder + "/evil"});
-        QVERIFY(cli.waitForFinished(programMs) && cli.exitCode() == 1);
+        QCOMPARE(runCli({"--source", server.origin() + "/evil", "fetch", folder + "/evil"}).exitCode, 1);
         QCOMPARE(filesIn(folder + "/evil"), QStringList("vek-updater-config.txt"));
         QVERIFY(!QFile::exists(folder + "/escaped.bin"));
         QVERIFY(writeFile(folder + "/escaped.bin", image22));
-        cli.start(VEK_CLI, {"--source", folder + "/evil", "--json", "update", camera});
-        QVERIFY(cli.waitForFinished(programMs) && cli.exitCode() == 1);
-        QVERIFY(cli.readAllStandardOutput().contains("\"outcome\":-3"));
+        const CliRun escaped = runCli({"--source", folder + "/evil", "--json", "update", camera});
+        QVERIFY(escaped.exitCode == 1 && escaped.out.contains("\"outcome\":-3"));
     }
 
     // One camera named three ways is updated once; two programs updating the same
@@ -500,11 +455,7 @@ private slots:
     {
         const QByteArray slow = firmwareImage(2 << 20, 7);
         server.serveSlowly("/slow/tz22.bin", slow, 64 * 1024, 100);
-        server.serve("/slow/vek-updater-config.txt",
-                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ2200", QJsonObject{{"Version", "5.920"},
-                                                                                {"Link", server.url("/slow/tz22.bin")},
-                                                                                {"Checksum", checksumOf(slow)}}}})
-                         .toJson());
+        server.serveCatalogue("/slow/vek-updater-config.txt", {{"TZ2200", "/slow/tz22.bin", slow}});
         const QString a = card("card-a", "TZ22", "5.910\n"), b = card("card-b", "TZ22", "5.910\n");
         QDir(scratch.filePath("data")).removeRecursively();
         const auto start = [&](QProcess &cli, const QStringList &arguments) {
@@ -550,7 +501,7 @@ private slots:
     void watch()
     {
         QProcess cli;
-        run({"--json", "watch"}, &cli);
+        cli.start(VEK_CLI, {"--source", base(), "--json", "watch"});
         QVERIFY(cli.waitForStarted());
         QTest::qWait(1500);
         const QString plugged = card("card-w", "TZ22", "5.910\n");

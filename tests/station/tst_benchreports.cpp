@@ -3,6 +3,7 @@
 // real node exporter serves, and a journal entry per update on a socket bound where
 // journald's would be, in the test's private mount namespace.
 
+#include "cliprogram.h"
 #include "history/updatehistory.h"
 #include "httpsserver.h"
 #include "outside/programidentity.h"
@@ -21,7 +22,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr int programMs = 60000; // generous, for the sanitizers; a fault fails in that time
 // Every character that a label value escapes, and a line feed for the journal's binary form.
 const QString station = "bench \"7\"\\east\nrow";
 const QString stationLabel = "station=\"bench \\\"7\\\"\\\\east\\nrow\"";
@@ -66,37 +66,16 @@ class BenchReportsTest : public QObject
         const QString root = scratch.filePath(name);
         return mountCard(root, 4 << 20) && !makeCard(root, "TZ22", "5.910\n", true).isEmpty() ? root : QString();
     }
-    static bool mountReadOnly(const QString &folder)
-    {
-        const QByteArray path = QFile::encodeName(folder);
-        return ::mount(path, path, nullptr, MS_BIND, nullptr) == 0
-               && ::mount(nullptr, path, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-    }
-    int run(const QStringList &arguments, QByteArray *err = nullptr)
-    {
-        QProcess cli;
-        cli.start(VEK_CLI, QStringList{"--source", server.origin() + "/fw"} + arguments);
-        const bool ended = cli.waitForFinished(programMs);
-        if (err)
-            *err = cli.readAllStandardError();
-        return ended && cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -2;
-    }
+    CliRun run(const QStringList &arguments) { return runCli(QStringList{"--source", server.origin() + "/fw"} + arguments); }
 
 private slots:
     void initTestCase()
     {
         setProgramIdentity();
         QVERIFY(server.start());
-        const QString store = scratch.filePath("ca-store");
-        QVERIFY(QDir().mkpath(store) && QFile::copy(VEK_TEST_SUPPORT_DIR "/certs/test-server.crt", store + "/test.pem"));
-        QVERIFY(QFile::link("test.pem", store + "/17615282.0")); // openssl x509 -subject_hash
-        QVERIFY(::mount(QFile::encodeName(store).constData(), "/etc/ssl/certs", nullptr, MS_BIND, nullptr) == 0);
+        QVERIFY(HttpsServer::trustedByEveryProgram(scratch.filePath("ca-store")));
         server.serve("/fw/tz22.bin", image);
-        server.serve("/fw/vek-updater-config.txt",
-                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ2200", QJsonObject{{"Version", "5.920"},
-                                                                                {"Link", server.url("/fw/tz22.bin")},
-                                                                                {"Checksum", checksumOf(image)}}}})
-                         .toJson());
+        server.serveCatalogue("/fw/vek-updater-config.txt", {{"TZ2200", "/fw/tz22.bin", image}});
         qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath("cache")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.filePath("data")));
 
@@ -118,9 +97,9 @@ private slots:
 
         made = card("card-a"), failed = card("card-b"), metrics = scratch.filePath("metrics");
         QVERIFY(!made.isEmpty() && !failed.isEmpty() && QDir().mkpath(metrics));
-        QVERIFY(mountReadOnly(failed + "/DCIM/TZ22LOAD"));
+        QVERIFY(bindReadOnly(failed + "/DCIM/TZ22LOAD"));
         runStart = QDateTime::currentSecsSinceEpoch();
-        QCOMPARE(run({"--metrics-dir", metrics, "--station", station, "update", "--all"}), 1);
+        QCOMPARE(run({"--metrics-dir", metrics, "--station", station, "update", "--all"}).exitCode, 1);
         runEnd = QDateTime::currentSecsSinceEpoch() + 1;
 
         QByteArray datagram(1 << 16, Qt::Uninitialized);
@@ -225,9 +204,10 @@ private slots:
     void unwritableFolder()
     {
         const QString camera = card("card-c"), folder = scratch.filePath("metrics-read-only");
-        QVERIFY(!camera.isEmpty() && QDir().mkpath(folder) && mountReadOnly(folder));
-        QByteArray err;
-        QCOMPARE(run({"--metrics-dir", folder, "update", camera}, &err), 0);
+        QVERIFY(!camera.isEmpty() && QDir().mkpath(folder) && bindReadOnly(folder));
+        const CliRun updated = run({"--metrics-dir", folder, "update", camera});
+        const QByteArray &err = updated.err;
+        QCOMPARE(updated.exitCode, 0);
         QVERIFY(fileBytes(camera + "/DCIM/TZ22LOAD/TZ22UPDT.BIN") == image);
         QCOMPARE(err.trimmed().count('\n'), 0);
         QVERIFY2(err.contains(QFile::encodeName(folder)), err.constData());

@@ -5,6 +5,7 @@
 // kept is looked at, and the update is run once more on it. The same for pushes over
 // adb cut at several moments.
 
+#include "cliprogram.h"
 #include "fake-adb/fakeadb.h"
 #include "httpsserver.h"
 #include "testkit.h"
@@ -15,8 +16,6 @@
 #include <set>
 
 namespace {
-constexpr int programMs = 60000; // generous, for the sanitizers; a fault fails in that time
-
 // The outcome of the result line the program printed for the camera, "none" without one.
 QString outcomeFor(const QByteArray &out, const QString &camera)
 {
@@ -61,14 +60,8 @@ class PowerCutTest : public QObject
         image = newImage;
         server.serve("/fw/tz22.bin", image);
         server.serve("/fw/tz76.bin", image);
-        const auto entry = [this](const QString &route, bool adb) {
-            return QJsonObject{{"Version", "5.920"}, {"Link", server.url(route)}, {"Checksum", checksumOf(image)},
-                               {"ADB_Device", adb}};
-        };
-        server.serve("/fw/vek-updater-config.txt",
-                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ2200", entry("/fw/tz22.bin", false)},
-                                               {"TZ7600", entry("/fw/tz76.bin", true)}})
-                         .toJson());
+        server.serveCatalogue("/fw/vek-updater-config.txt",
+                              {{"TZ2200", "/fw/tz22.bin", image}, {"TZ7600", "/fw/tz76.bin", image, true}});
     }
     // A camera at 5.910, with the previous image under the update name or none.
     bool layCard(const QString &root, const QString &code, bool withPrevious)
@@ -89,13 +82,8 @@ class PowerCutTest : public QObject
     // "crashed" when it did not end by itself.
     QString update(const QString &camera, const std::function<void(QProcess &)> &meanwhile = {})
     {
-        QProcess cli;
-        cli.start(VEK_CLI, {"--json", "--source", base(), "update", camera});
-        if (meanwhile)
-            meanwhile(cli);
-        if (!cli.waitForFinished(programMs) || cli.exitStatus() != QProcess::NormalExit)
-            return QStringLiteral("crashed");
-        return outcomeFor(cli.readAllStandardOutput(), camera);
+        const CliRun run = runCli({"--json", "--source", base(), "update", camera}, meanwhile);
+        return run.exitCode == -2 ? QStringLiteral("crashed") : outcomeFor(run.out, camera);
     }
 
     struct Install

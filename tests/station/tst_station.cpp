@@ -203,10 +203,7 @@ private slots:
                 ::umount2("/etc/ssl/certs", MNT_DETACH);
         });
         if (situation == "CA store without a bundle file") {
-            const QString store = scratch.filePath("ca-store");
-            QVERIFY(QDir().mkpath(store) && QFile::copy(VEK_TEST_SUPPORT_DIR "/certs/test-server.crt", store + "/test.pem"));
-            QVERIFY(QFile::link("test.pem", store + "/17615282.0")); // openssl x509 -subject_hash
-            QVERIFY(::mount(QFile::encodeName(store).constData(), "/etc/ssl/certs", nullptr, MS_BIND, nullptr) == 0);
+            QVERIFY(HttpsServer::trustedByEveryProgram(scratch.filePath("ca-store")));
             QSslConfiguration untouched = trusted;
             untouched.setCaCertificates(QSslConfiguration::systemCaCertificates());
             QSslConfiguration::setDefaultConfiguration(untouched);
@@ -557,12 +554,8 @@ private slots:
     // A station that looks for cameras, with a catalogue of two adb models.
     std::unique_ptr<UpdateStation> watchingStation()
     {
-        const auto entry = [this](const QString &version) {
-            return QJsonObject{{"Version", version}, {"ADB_Device", true}, {"Link", server.url("/fw/TZ4100.bin")},
-                               {"Checksum", checksumOf(image)}};
-        };
-        server.serve("/adb/vek-updater-config.txt",
-                     QJsonDocument(QJsonObject{{"!", 0}, {"TZ7600", entry("3.2")}, {"TZ7000", entry("5.920")}}).toJson());
+        server.serveCatalogue("/adb/vek-updater-config.txt", {{"TZ7600", "/fw/TZ4100.bin", image, true, "3.2"},
+                                                              {"TZ7000", "/fw/TZ4100.bin", image, true}});
         std::unique_ptr<UpdateStation> updates = station(quickLimits(), "/adb");
         bool loaded = false;
         connect(updates.get(), &UpdateStation::catalogueLoaded, this, [&](bool ok) { loaded = ok; });

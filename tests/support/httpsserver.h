@@ -2,6 +2,7 @@
 
 #include "cardlayout.h"
 
+#include <QCryptographicHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -64,6 +65,26 @@ public:
     void serveSlowly(const QString &path, const QByteArray &body, int chunkBytes, int intervalMs)
     { route(path, {{"chunk", chunkBytes}, {"interval_ms", intervalMs}}, body); }
 
+    // A catalogue at path, offering each model version 5.920 (or the one given) of the
+    // image at its route; returns what is served.
+    struct Offer
+    {
+        QString model, route;
+        QByteArray image;
+        bool adb = false;
+        QString version = QStringLiteral("5.920");
+    };
+    QByteArray serveCatalogue(const QString &path, const QVector<Offer> &offers)
+    {
+        QJsonObject catalogue{{"!", 0}};
+        for (const Offer &offer : offers)
+            catalogue.insert(offer.model,
+                             QJsonObject{{"Version", offer.version}, {"Link", url(offer.route)}, {"ADB_Device", offer.adb},
+                                         {"Checksum", QString(QCryptographicHash::hash(offer.image, QCryptographicHash::Sha256).toHex().toUpper())}});
+        const QByteArray body = QJsonDocument(catalogue).toJson();
+        serve(path, body);
+        return body;
+    }
     // "GET /path" (and "GET /path from N" after it, for a range), in arrival order, and
     // "sent /path N" as each answer's body has gone out.
     QStringList requestLog() const { return QString(fileBytes(stateFolder.filePath("log"))).split('\n', Qt::SkipEmptyParts); }

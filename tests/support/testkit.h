@@ -67,6 +67,13 @@ inline bool remountCard(const QString &root, bool readOnly)
     return ::mount(nullptr, QFile::encodeName(root).constData(), nullptr,
                    MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0), nullptr) == 0;
 }
+// A folder made read-only where it is, as a card's write-protected folder is.
+inline bool bindReadOnly(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    return ::mount(path, path, nullptr, MS_BIND, nullptr) == 0
+           && ::mount(nullptr, path, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+}
 inline bool pullCard(const QString &root) { return ::umount2(QFile::encodeName(root).constData(), MNT_DETACH) == 0; }
 
 // A FUSE card mirroring backing at root (see fusecard/fusecard.cpp for the options),

@@ -16,12 +16,14 @@ public:
     ExclusiveLock &operator=(const ExclusiveLock &) = delete;
 
     enum class Attempt { Taken, Held, Failed };
-    // The lock of a file made where missing (a regular file, never a link), or of a
-    // folder that is there already. Held: someone else has it now. Never waits.
+    // The lock of a file made where missing (a regular file, never a link), which goes
+    // with the lock, or of a folder that is there already. Held: someone else has it
+    // now. Never waits.
     static std::unique_ptr<ExclusiveLock> ofFile(const QString &path, Attempt *attempt);
     static std::unique_ptr<ExclusiveLock> ofFolder(const QString &path, Attempt *attempt);
 
 private:
     explicit ExclusiveLock(qintptr handle) : handle(handle) {}
     qintptr handle;
+    QString fileToRemove; // where the system does not remove it with the handle
 };

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -29,15 +30,30 @@ std::unique_ptr<ExclusiveLock> lockDescriptor(int descriptor, ExclusiveLock::Att
 
 ExclusiveLock::~ExclusiveLock()
 {
+    // The file goes before its lock does: a program that opened it meanwhile finds, once
+    // it has the lock, that the name leads to it no more, and takes the lock anew.
+    if (!fileToRemove.isEmpty())
+        ::unlink(QFile::encodeName(fileToRemove).constData());
     ::close(int(handle));
 }
 
 std::unique_ptr<ExclusiveLock> ExclusiveLock::ofFile(const QString &path, Attempt *attempt)
 {
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    return lockDescriptor(descriptor, attempt,
-                          [](int held) { return std::unique_ptr<ExclusiveLock>(new ExclusiveLock(held)); });
+    const QByteArray name = QFile::encodeName(path);
+    for (int tries = 0; tries < 8; ++tries) {
+        const int descriptor = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        std::unique_ptr<ExclusiveLock> lock = lockDescriptor(
+            descriptor, attempt, [](int held) { return std::unique_ptr<ExclusiveLock>(new ExclusiveLock(held)); });
+        struct stat locked = {}, named = {};
+        if (!lock || (::fstat(descriptor, &locked) == 0 && ::lstat(name.constData(), &named) == 0
+                      && locked.st_dev == named.st_dev && locked.st_ino == named.st_ino)) {
+            if (lock)
+                lock->fileToRemove = path;
+            return lock;
+        }
+    }
+    *attempt = Attempt::Held; // taken and let go, again and again, by others meanwhile
+    return nullptr;
 }
 
 std::unique_ptr<ExclusiveLock> ExclusiveLock::ofFolder(const QString &path, Attempt *attempt)

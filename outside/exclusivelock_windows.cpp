@@ -24,11 +24,11 @@ ExclusiveLock::~ExclusiveLock()
 }
 
 // Windows keeps others out by sharing nothing: a second open of the file or folder
-// fails with a sharing violation while the first is held.
+// fails with a sharing violation while the first is held. The file goes with the handle.
 std::unique_ptr<ExclusiveLock> ExclusiveLock::ofFile(const QString &path, Attempt *attempt)
 {
-    const HANDLE handle = ::CreateFileW(QDir::toNativeSeparators(path).toStdWString().c_str(), GENERIC_READ | GENERIC_WRITE,
-                                        0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = ::CreateFileW(QDir::toNativeSeparators(path).toStdWString().c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                        0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     return lockHandle(handle, attempt, [](qintptr held) { return std::unique_ptr<ExclusiveLock>(new ExclusiveLock(held)); });
 }
 

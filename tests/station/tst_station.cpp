@@ -584,8 +584,9 @@ private slots:
         QCOMPARE(outcome.end, UpdateEnd::Unplugged);
     }
 
-    // One adb device that shows two models takes one update at a time; a device another
-    // program of this user's pushes to is busy, and left alone.
+    // One adb device that shows two models takes one update at a time, and its lock goes
+    // with its updates; a device another program of this user's pushes to is busy, and
+    // left alone.
     void oneDeviceOneUpdate()
     {
         FakeAdb adb;
@@ -603,6 +604,7 @@ private slots:
         connect(run, &UpdateRun::cameraFinished, this, [&, run](int index) { ends[index] = run->outcome(index)->end; });
         QTRY_COMPARE_WITH_TIMEOUT(ends, QVector<UpdateEnd>(2, UpdateEnd::Installed), runMs);
         QCOMPARE(started, QStringList({"0 beside", "1 after"}));
+        QCOMPARE(filesIn(cacheFolder() + "/locks"), QStringList()); // a lock file a device would be a leak
 
         ExclusiveLock::Attempt attempt;
         const auto otherProgram =

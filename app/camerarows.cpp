@@ -42,10 +42,12 @@ void CameraRows::show(const QVector<AttachedCamera> &cameras, const QVector<bool
     QStringList keys;
     for (const AttachedCamera &camera : cameras)
         keys << camera.key();
-    // Rows whose camera went leave, with what was said of it; the others keep their place.
+    // Rows whose camera went leave, with what was said of it (said before or after it
+    // went); the others keep their place.
+    for (auto it = states.begin(); it != states.end();)
+        it = keys.contains(it.key()) ? std::next(it) : states.erase(it);
     for (int row = shown.size() - 1; row >= 0; --row) {
         if (!keys.contains(shown.at(row).camera.key())) {
-            states.remove(shown.at(row).camera.key());
             shown.removeAt(row);
             delete view->takeItem(row);
         }

@@ -21,6 +21,7 @@ constexpr int refreshEveryMs = 250;
 constexpr int barSteps = 1000;
 // Ten cameras fit at 100 %; more, or a larger scale, scroll.
 constexpr qreal tallestShareOfScreen = 0.6;
+constexpr int keptResults = 20;
 
 QString sizeText(qint64 bytes)
 {
@@ -71,11 +72,11 @@ void ProgressWindow::addCamera(int id, const AttachedCamera &camera)
 {
     const int row = 2 * lines.size();
     const QString named = cameraTitle(camera) + QString::fromUtf8(" \u00b7 ") + cameraPlace(camera);
-    auto *name = new QLabel(named);
+    Line line;
+    auto *name = line.name = new QLabel(named);
     QFont bold = name->font();
     bold.setBold(true);
     name->setFont(bold);
-    Line line;
     line.step = new QLabel;
     line.bar = new QProgressBar;
     line.bar->setRange(0, barSteps);
@@ -125,7 +126,46 @@ void ProgressWindow::takeResult(int id, const UpdateMessage &message, bool succe
     line->bar->setAccessibleDescription(line->step->text());
     line->bar->setRange(0, barSteps);
     line->bar->setValue(succeeded ? barSteps : 0);
+    dropOldestResults();
     refresh();
+}
+
+void ProgressWindow::Tally::add(const Line &line)
+{
+    ++cameras;
+    finished += line.finished;
+    failed += line.finished && !line.succeeded;
+    done += line.progress.done;
+    total += qMax(line.progress.total, line.progress.done);
+}
+
+void ProgressWindow::dropOldestResults()
+{
+    int results = 0;
+    for (const Line &line : qAsConst(lines))
+        results += line.finished;
+    if (results <= keptResults)
+        return;
+    for (auto line = lines.begin(); line != lines.end() && results > keptResults;) {
+        if (!line->finished) {
+            ++line;
+            continue;
+        }
+        dropped.add(*line);
+        delete line->name, delete line->step, delete line->bar;
+        line = lines.erase(line);
+        --results;
+    }
+    // The lines that stay close up, in their order.
+    int row = 0;
+    for (const Line &line : qAsConst(lines)) {
+        for (QWidget *widget : {static_cast<QWidget *>(line.name), static_cast<QWidget *>(line.step), static_cast<QWidget *>(line.bar)})
+            grid->removeWidget(widget);
+        grid->addWidget(line.name, row, 0);
+        grid->addWidget(line.bar, row, 1);
+        grid->addWidget(line.step, row + 1, 0, 1, 2);
+        row += 2;
+    }
 }
 
 void ProgressWindow::goToStop()
@@ -155,13 +195,9 @@ void ProgressWindow::closeEvent(QCloseEvent *event)
 void ProgressWindow::refresh()
 {
     const qint64 now = clock.elapsed();
-    int finished = 0, failed = 0;
-    qint64 done = 0, total = 0;
+    Tally all = dropped;
     for (Line &line : lines) {
-        finished += line.finished;
-        failed += line.finished && !line.succeeded;
-        done += line.progress.done;
-        total += qMax(line.progress.total, line.progress.done);
+        all.add(line);
         if (line.finished)
             continue;
         if (line.started)
@@ -179,10 +215,10 @@ void ProgressWindow::refresh()
             line.bar->setRange(0, 0); // busy, while the size is unknown and through the push
         }
     }
-    QString text = tr("%1 of %n camera(s) done", nullptr, lines.size()).arg(finished);
-    if (failed > 0)
-        text += tr(", %n failed", nullptr, failed);
-    if (total > 0)
-        text += QString::fromUtf8(" \u00b7 ") + tr("%1 of %2").arg(sizeText(done), sizeText(total));
+    QString text = tr("%1 of %n camera(s) done", nullptr, all.cameras).arg(all.finished);
+    if (all.failed > 0)
+        text += tr(", %n failed", nullptr, all.failed);
+    if (all.total > 0)
+        text += QString::fromUtf8(" \u00b7 ") + tr("%1 of %2").arg(sizeText(all.done), sizeText(all.total));
     summary->setText(text);
 }

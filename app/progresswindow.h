@@ -23,7 +23,9 @@ class QPushButton;
 // it is too easily pressed, nor Enter); the window goes when the last update has ended.
 // It shows without taking the keyboard's focus from the list, where the technician may
 // go on pressing Enter on rows: F6 there brings it forward with Stop in focus, and F6
-// here goes back. A screen reader hears each camera's bar by the camera's name.
+// here goes back. A screen reader hears each camera's bar by the camera's name. A bench
+// that never runs out of updates never sees it go: only the latest results keep their
+// lines, and the count under them tells all.
 class ProgressWindow : public QDialog
 {
     Q_OBJECT
@@ -48,6 +50,7 @@ protected:
 private:
     struct Line
     {
+        QLabel *name = nullptr;
         QLabel *step = nullptr;
         QProgressBar *bar = nullptr;
         UpdateProgress progress;
@@ -58,12 +61,21 @@ private:
         bool succeeded = false;
     };
     void refresh();
+    void dropOldestResults();
+
+    struct Tally
+    {
+        int cameras = 0, finished = 0, failed = 0;
+        qint64 done = 0, total = 0;
+        void add(const Line &line);
+    };
 
     const int giveUpMs;
     QGridLayout *grid = nullptr;
     QLabel *summary = nullptr;
     QPushButton *stopButton = nullptr;
-    QMap<int, Line> lines;
+    QMap<int, Line> lines; // by id: in the order they came
+    Tally dropped;         // of the lines that made room
     QTimer refreshTimer;
     QElapsedTimer clock;
 };

@@ -43,8 +43,9 @@ CameraCommands::CameraCommands(const CliRequest &request, CliPrinter &printer)
     : request(request), printer(printer), station(stationOptions(request))
 {
     connect(&station, &UpdateStation::detectionError, this, [this](const AttachedCamera &camera) {
-        unreadable << camera;
-        if (this->request.command != CliRequest::Command::List)
+        if (this->request.command == CliRequest::Command::List)
+            unreadable << camera;
+        else
             CliPrinter::note(tr("%1: %2 - Detection Error").arg(camera.id(), camera.entry.model));
     });
     connect(&arrivals, &ArrivalUpdates::runStarted, this, &CameraCommands::follow);

@@ -153,6 +153,7 @@ void CliPrinter::done(const QString &name)
 {
     liveLines.remove(name);
     rates.remove(name);
+    told.remove(name);
 }
 
 void CliPrinter::note(const QString &line)

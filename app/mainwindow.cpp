@@ -80,8 +80,7 @@ MainWindow::MainWindow(QWidget *parent, const FirmwareSource &source, const Inst
                 attached << *now;
         }
         if (!attached.isEmpty())
-            runViews->follow(station.start(attached), attached.size() == 1 ? RunViews::Telling::Box
-                                                                           : RunViews::Telling::Summary);
+            runViews->followAsked(station.start(attached));
     });
     connect(arrivals, &ArrivalUpdates::runStarted, this,
             [this](UpdateRun *run) { runViews->follow(run, RunViews::Telling::Rows); });
@@ -191,7 +190,7 @@ void MainWindow::updateAll()
     }
     if (closing || cameras.isEmpty())
         return;
-    runViews->follow(station.start(cameras), cameras.size() == 1 ? RunViews::Telling::Box : RunViews::Telling::Summary);
+    runViews->followAsked(station.start(cameras));
 }
 
 void MainWindow::updateCameraAt(const QModelIndex &index)

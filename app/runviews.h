@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/camerarows.h"
+#include "station/updaterun.h"
 
 #include <QHash>
 #include <QObject>
@@ -25,6 +26,8 @@ public:
     // of several), or only on the rows (cameras updated as they were plugged in).
     enum class Telling { Box, Summary, Rows };
     void follow(UpdateRun *run, Telling telling);
+    // A run the technician asked for: a box for one camera, a summary for several.
+    void followAsked(UpdateRun *run) { follow(run, run->count() == 1 ? Telling::Box : Telling::Summary); }
     // The window is closing: nothing more is told.
     void quiet();
     // Brings the progress window forward, its Stop button in the keyboard's focus;

@@ -76,14 +76,27 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
 fi
 
 # --- Cameras.
-# card_layout ROOT CODE VERSION [BRAND]: a camera's card as the updater expects it.
+# card_layout ROOT CODE VERSION [BRAND]: a camera's card as the updater expects it. It
+# is built aside and renamed into place, so that it appears whole, as a real card does:
+# the updater reads a card the moment it is mounted (an adb device the moment it is
+# listed), and a model folder seen before its version file is written would be a card
+# whose version cannot be read. A mounted card is built on itself; an adb device's
+# folder, with its card inside, is built in the work folder.
 card_layout() {
-    local root=$1 code=$2 version=$3 brand=${4:-}
-    mkdir -p "$root/DCIM/100$code" "$root/DCIM/${code}LOAD" "$root/DCIM/100MEDIA"
+    local root=$1 code=$2 version=$3 brand=${4:-} new
+    if mountpoint -q "$root"; then new="$root/.new"; else new=$(mktemp -d "$work/new.XXXXXX")/device; fi
+    local card="$new"
+    mountpoint -q "$root" || card="$new/$(basename "$root")"
+    mkdir -p "$card/DCIM/100$code" "$card/DCIM/${code}LOAD" "$card/DCIM/100MEDIA"
     if [ -n "$brand" ]; then
-        printf '%s\n%s\n' "$version" "$brand" >"$root/DCIM/100$code/.version"
+        printf '%s\n%s\n' "$version" "$brand" >"$card/DCIM/100$code/.version"
     else
-        printf '%s\n' "$version" >"$root/DCIM/100$code/.version"
+        printf '%s\n' "$version" >"$card/DCIM/100$code/.version"
+    fi
+    if mountpoint -q "$root"; then
+        mv "$new/DCIM" "$root/DCIM" && rmdir "$new"
+    else
+        mkdir -p "$(dirname "$(dirname "$root")")" && mv "$new" "$(dirname "$root")" && rmdir "$(dirname "$new")"
     fi
 }
 

@@ -4,6 +4,7 @@
 #include "detection/adbscanner.h"
 #include "detection/cameranames.h"
 #include "detection/cardlayout.h"
+#include "outside/freedmemory.h"
 #include "outside/log.h"
 #include "station/slotnames.h"
 #include "update/carddestination.h"
@@ -139,8 +140,10 @@ UpdateRun *UpdateStation::start(const QVector<AttachedCamera> &cameras)
     runs << run;
     connect(run, &UpdateRun::finished, this, [this, run] {
         runs.removeAll(run);
-        if (runs.isEmpty())
+        if (runs.isEmpty()) {
+            giveBackFreedMemory();
             emit idle();
+        }
     });
     // From the event loop, so that the caller has the run before it hears of it.
     QTimer::singleShot(0, run, [this, run] {

@@ -1,0 +1,8 @@
+#include "outside/freedmemory.h"
+
+#include <malloc.h>
+
+void giveBackFreedMemory()
+{
+    ::_heapmin();
+}

@@ -37,8 +37,10 @@ void installProgramTranslations(QCoreApplication &application)
 {
     auto *own = new QTranslator(&application);
     // English has a file too, for its plural forms: an English user whose further
-    // languages include a translated one still gets English.
-    if (!load(*own, QLocale::system(), QStringLiteral("vek-updater"), translationFolders()))
+    // languages include a translated one still gets English, and a system with no
+    // language of its own (the C locale) gets English as well, "1 camera" included.
+    if (!load(*own, QLocale::system(), QStringLiteral("vek-updater"), translationFolders())
+        && !load(*own, QLocale(QLocale::English), QStringLiteral("vek-updater"), translationFolders()))
         return;
     application.installTranslator(own);
     auto *qt = new QTranslator(&application);

@@ -40,7 +40,8 @@ struct InstallLimits
 // per image, however many cameras take it) and a destination for it (a card, an adb
 // camera), and starts an UpdateJob, which writes the image in the background
 // (writeImage) and ends with an UpdateOutcome; the station keeps its record, and the
-// run tells the front end, which words it with updateMessage().
+// run tells the front end, which words it with translatedUpdateMessage() (updateMessage()
+// for what a script or the history keeps, always in English).
 class UpdateStation : public QObject
 {
     Q_OBJECT

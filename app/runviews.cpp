@@ -80,8 +80,12 @@ void RunViews::ended(UpdateRun *run, int index, Telling telling)
                                      message.brief});
     else
         rows.setState(camera.key(), {RowState::Mark::Failed, tr("failed: %1").arg(message.brief)});
-    if (progress && lines.contains(qMakePair(run, index)))
-        progress->takeResult(lines.take(qMakePair(run, index)), message, outcome.succeeded());
+    const auto line = qMakePair(run, index);
+    if (lines.contains(line)) {
+        const int id = lines.take(line);
+        if (progress)
+            progress->takeResult(id, message, outcome.succeeded());
+    }
     if (!station.updatesUnderWay() && progress) {
         // The window is the technician's again before whatever is still to be told.
         window->unsetCursor();

@@ -38,6 +38,16 @@ QJsonObject HistoryRecord::toJson() const
     return object;
 }
 
+namespace {
+// A history file is read back as it was found: a number no count of bytes or
+// milliseconds can be (negative, or beyond what a double holds exactly) reads as 0.
+qint64 wholeNumber(const QJsonValue &value)
+{
+    const double number = value.toDouble();
+    return number >= 0 && number < 9007199254740992.0 ? qint64(number) : 0;
+}
+}
+
 std::optional<HistoryRecord> HistoryRecord::fromJson(const QJsonObject &object)
 {
     HistoryRecord record;
@@ -55,8 +65,8 @@ std::optional<HistoryRecord> HistoryRecord::fromJson(const QJsonObject &object)
     record.sha256 = object.value("sha256").toString();
     record.outcome = outcome.isDouble() ? QString::number(outcome.toInt()) : outcome.toString();
     record.title = object.value("title").toString();
-    record.durationMs = qint64(object.value("durationMs").toDouble());
-    record.bytes = qint64(object.value("bytes").toDouble());
+    record.durationMs = wholeNumber(object.value("durationMs"));
+    record.bytes = wholeNumber(object.value("bytes"));
     record.program = object.value("program").toString();
     record.workstation = object.value("workstation").toString();
     record.user = object.value("user").toString();

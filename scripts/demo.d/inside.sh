@@ -83,20 +83,22 @@ fi
 # whose version cannot be read. A mounted card is built on itself; an adb device's
 # folder, with its card inside, is built in the work folder.
 card_layout() {
-    local root=$1 code=$2 version=$3 brand=${4:-} new
-    if mountpoint -q "$root"; then new="$root/.new"; else new=$(mktemp -d "$work/new.XXXXXX")/device; fi
-    local card="$new"
-    mountpoint -q "$root" || card="$new/$(basename "$root")"
+    local root=$1 code=$2 version=$3 brand=${4:-} aside card
+    if mountpoint -q "$root"; then
+        aside="$root/.new" card="$root/.new"
+    else
+        aside=$(mktemp -d "$work/new.XXXXXX") card="$aside/$(basename "$root")"
+    fi
     mkdir -p "$card/DCIM/100$code" "$card/DCIM/${code}LOAD" "$card/DCIM/100MEDIA"
     if [ -n "$brand" ]; then
         printf '%s\n%s\n' "$version" "$brand" >"$card/DCIM/100$code/.version"
     else
         printf '%s\n' "$version" >"$card/DCIM/100$code/.version"
     fi
-    if mountpoint -q "$root"; then
-        mv "$new/DCIM" "$root/DCIM" && rmdir "$new"
+    if [ "$card" = "$aside" ]; then
+        mv "$aside/DCIM" "$root/DCIM" && rmdir "$aside"
     else
-        mkdir -p "$(dirname "$(dirname "$root")")" && mv "$new" "$(dirname "$root")" && rmdir "$(dirname "$new")"
+        chmod 0755 "$aside" && mkdir -p "$(dirname "$(dirname "$root")")" && mv "$aside" "$(dirname "$root")"
     fi
 }
 

@@ -13,6 +13,10 @@ class QFileDevice;
 // written to it, without waiting; where it cannot, the flush does all the work.
 void startWritingToMedium(QFileDevice &file, qint64 offset, qint64 length);
 
+// Waits until a stretch of the file that was started on its way is on the medium; false
+// where the operating system cannot tell, or the medium failed, and only the flush can.
+bool waitUntilOnMedium(QFileDevice &file, qint64 offset, qint64 length);
+
 // Pushes the file's written data and size to the medium.
 bool flushFileToMedium(QFileDevice &file);
 

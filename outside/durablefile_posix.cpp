@@ -19,6 +19,20 @@ void startWritingToMedium(QFileDevice &file, qint64 offset, qint64 length)
 #endif
 }
 
+bool waitUntilOnMedium(QFileDevice &file, qint64 offset, qint64 length)
+{
+#ifdef __linux__
+    return ::sync_file_range(file.handle(), offset, length,
+                             SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER)
+           == 0;
+#else
+    Q_UNUSED(file)
+    Q_UNUSED(offset)
+    Q_UNUSED(length)
+    return false;
+#endif
+}
+
 bool flushFileToMedium(QFileDevice &file)
 {
     if (!file.flush())

@@ -18,6 +18,11 @@ void startWritingToMedium(QFileDevice &, qint64, qint64)
     // Windows has no call that starts a write-back without waiting for it.
 }
 
+bool waitUntilOnMedium(QFileDevice &, qint64, qint64)
+{
+    return false; // nor one that waits for a stretch: the flush does it all
+}
+
 bool flushFileToMedium(QFileDevice &file)
 {
     if (!file.flush())

@@ -104,6 +104,7 @@ bool CardImageWriter::fail(UpdateEnd end, const QString &detail)
 
 bool CardImageWriter::createTemporary()
 {
+    readBack.reset();
     temporary.reset(); // an earlier temporary file goes first
     written = startedToMedium = 0;
     temporary = std::make_unique<Temporary>(destinationPath);
@@ -116,6 +117,7 @@ bool CardImageWriter::createTemporary()
     // A temporary file is private to its owner; the image is not.
     temporary->file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                                    | QFileDevice::ReadOther);
+    readBack = std::make_unique<MediumReadBack>(temporary->file.fileName());
     return true;
 }
 
@@ -126,10 +128,15 @@ bool CardImageWriter::take(const char *data, qint64 size)
     if (temporary->file.write(data, size) != size)
         return fail(UpdateEnd::NotWritable, "the card took fewer bytes than written: " + temporary->file.errorString());
     written += size;
-    if (written - startedToMedium >= writeBehindBytes && temporary->file.flush()) {
-        startWritingToMedium(temporary->file, startedToMedium, written - startedToMedium);
-        startedToMedium = written;
-    }
+    if (written - startedToMedium < writeBehindBytes || !temporary->file.flush())
+        return true;
+    const qint64 startedBefore = startedToMedium;
+    startWritingToMedium(temporary->file, startedToMedium, written - startedToMedium);
+    startedToMedium = written;
+    // While the card writes this stretch, the ones before it are read back: the read-back
+    // after the flush then has the last stretch to read only.
+    if (startedBefore > 0 && waitUntilOnMedium(temporary->file, 0, startedBefore) && !readBack->readUpTo(startedBefore))
+        return fail(UpdateEnd::NotWritable, "cannot read the image back from the card: " + readBack->error());
     return true;
 }
 
@@ -138,7 +145,8 @@ bool CardImageWriter::restart()
     return !failed && createTemporary();
 }
 
-CardWriteResult CardImageWriter::finish(const QByteArray &digest, const StopFlag &stop, const ByteProgress &readBack)
+CardWriteResult CardImageWriter::finish(const QByteArray &digest, const StopFlag &stop,
+                                        const ByteProgress &readBackProgress)
 {
     if (failed)
         return failure;
@@ -153,7 +161,7 @@ CardWriteResult CardImageWriter::finish(const QByteArray &digest, const StopFlag
     const QString temporaryPath = temporary->file.fileName();
     temporary->file.close();
 
-    const FileDigest copy = digestFromMedium(temporaryPath, stop, readBack);
+    const FileDigest copy = readBack->finish(stop, readBackProgress);
     if (stop.isRaised())
         return {UpdateEnd::Stopped, QStringLiteral("stopped before the image went live")};
     if (!copy.readable)

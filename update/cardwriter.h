@@ -10,6 +10,7 @@
 #include <memory>
 
 class ExclusiveLock;
+class MediumReadBack;
 
 // Where on a card (or in a folder) an image goes.
 struct CardSpot
@@ -35,7 +36,8 @@ struct CardWriteResult
 
 // Places an image on a card so that the card never holds a torn image: it is written
 // under a temporary name beside the destination, flushed to the card, read back from
-// the card and compared, and only then renamed over any existing image, and the folder
+// the card (each stretch as soon as the card holds it, where the system can tell, the
+// rest after the flush) and compared, and only then renamed over any existing image, and the folder
 // flushed. Until then, and on any failure, the temporary file goes when the writer
 // goes, and an existing image stays as it was. An update folder that is a symbolic
 // link, or that leads off the card by any other way, is refused before anything is
@@ -67,7 +69,7 @@ public:
     // Flushes what was taken, reads it back (telling how far) and, when it hashes to
     // digest, puts it in place, unless the stop was raised first. Call once, after the
     // last piece.
-    CardWriteResult finish(const QByteArray &digest, const StopFlag &stop, const ByteProgress &readBack = {});
+    CardWriteResult finish(const QByteArray &digest, const StopFlag &stop, const ByteProgress &readBackProgress = {});
 
 private:
     struct Temporary;
@@ -78,6 +80,7 @@ private:
     CardSpot spot;
     std::unique_ptr<ExclusiveLock> folderLock;
     std::unique_ptr<Temporary> temporary;
+    std::unique_ptr<MediumReadBack> readBack; // of the temporary file
     qint64 written = 0, startedToMedium = 0;
     bool failed = false;
     CardWriteResult failure;

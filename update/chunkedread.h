@@ -7,8 +7,9 @@
 #include <functional>
 
 // The pieces in which images are read, hashed and written: large enough that the cost
-// of each call vanishes, small enough that memory stays flat whatever the image's size.
-constexpr qint64 chunkBytes = 1024 * 1024;
+// of each call vanishes, small enough that memory stays flat whatever the image's size
+// and the number of cards (each card's writer holds two).
+constexpr qint64 chunkBytes = 256 * 1024;
 
 // Bytes handled so far by a long file operation.
 using ByteProgress = std::function<void(qint64 done)>;

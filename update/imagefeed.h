@@ -31,7 +31,7 @@ struct FeedEnd
 class ImageFeed
 {
 public:
-    static constexpr qint64 defaultMemoryWindow = 8 * 1024 * 1024;
+    static constexpr qint64 defaultMemoryWindow = 4 * 1024 * 1024;
 
     explicit ImageFeed(qint64 memoryWindow = defaultMemoryWindow);
     ~ImageFeed();

@@ -1,4 +1,4 @@
-#include "update/mediumread.h"
+#include "update/mediumreadsource.h"
 
 #include <QFile>
 
@@ -8,70 +8,62 @@
 #include <string.h>
 #include <unistd.h>
 
-namespace {
-// Read straight from the device: nothing the kernel remembers of the writing can
-// answer, and large requests go to the card as they are. Linux only; elsewhere, and on
-// file systems without direct reads (tmpfs, some FUSE), the cache is dropped instead.
-FileDigest digestReadDirectly(const QString &path, const StopFlag &stop, const ByteProgress &progress,
-                               bool *unsupported)
+// Reads go straight to the device (O_DIRECT, Linux): nothing the kernel remembers of the
+// writing can answer, and large requests reach the card as they are. Elsewhere, and on
+// file systems without direct reads (older tmpfs, some FUSE), the cached pages of each
+// stretch are dropped before it is read; they are clean once on the medium, so the
+// kernel lets them go and the read comes from the card.
+MediumReadBack::Medium::Medium(const QString &path)
 {
-    FileDigest result;
+    const QByteArray name = QFile::encodeName(path);
 #ifdef O_DIRECT
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECT | O_CLOEXEC);
-    if (descriptor < 0) {
-        *unsupported = errno == EINVAL;
-        result.error = QString::fromLocal8Bit(::strerror(errno));
-        return result;
-    }
-    // Direct reads need a buffer aligned to the device's blocks; a page is aligned enough.
-    void *buffer = nullptr;
-    if (::posix_memalign(&buffer, 4096, size_t(chunkBytes)) == 0) {
-        // Some file systems open for direct reads and then refuse them.
-        const auto read = [descriptor, unsupported](char *into, qint64 max) -> qint64 {
-            const qint64 got = ::read(descriptor, into, size_t(max));
-            *unsupported = got < 0 && errno == EINVAL;
+    descriptor = ::open(name.constData(), O_RDONLY | O_DIRECT | O_CLOEXEC);
+    direct = descriptor >= 0;
+    if (descriptor < 0 && errno == EINVAL)
+#endif
+        descriptor = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        failure = QString::fromLocal8Bit(::strerror(errno));
+    else if (::posix_memalign(reinterpret_cast<void **>(&aligned), 4096, size_t(chunkBytes)) != 0)
+        failure = QStringLiteral("no memory to read %1").arg(path);
+}
+
+MediumReadBack::Medium::~Medium()
+{
+    if (descriptor >= 0)
+        ::close(descriptor);
+    ::free(aligned);
+}
+
+bool MediumReadBack::Medium::isOpen() const
+{
+    return descriptor >= 0 && aligned;
+}
+
+qint64 MediumReadBack::Medium::read(qint64 offset, qint64 max)
+{
+    if (direct) {
+        const ssize_t got = ::pread(descriptor, aligned, size_t(max), off_t(offset));
+        if (got >= 0 || errno != EINVAL) {
+            if (got < 0)
+                failure = QString::fromLocal8Bit(::strerror(errno));
             return got;
-        };
-        result = digestOfChunks(read, QStringLiteral("cannot read ") + path, stop, progress,
-                                static_cast<char *>(buffer));
-        ::free(buffer);
-    } else {
-        result.error = QStringLiteral("no memory to read %1").arg(path);
-    }
-    ::close(descriptor);
-#else
-    Q_UNUSED(path)
-    Q_UNUSED(stop)
-    Q_UNUSED(progress)
-    *unsupported = true;
+        }
+        // Some file systems open for direct reads and then refuse them.
+        direct = false;
+#ifdef O_DIRECT
+        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_DIRECT);
 #endif
-    return result;
-}
-
-FileDigest digestAfterDroppingCache(const QString &path, const StopFlag &stop, const ByteProgress &progress)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        FileDigest result;
-        result.error = file.errorString();
-        return result;
     }
 #if defined(POSIX_FADV_DONTNEED)
-    // The written pages are clean after the flush, so the kernel lets them go and the
-    // reads below come from the card itself.
-    ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_DONTNEED);
+    ::posix_fadvise(descriptor, off_t(offset), off_t(max), POSIX_FADV_DONTNEED);
 #endif
-    FileDigest result = digestOfOpenFile(file, stop, progress);
+    const ssize_t got = ::pread(descriptor, aligned, size_t(max), off_t(offset));
+    if (got < 0)
+        failure = QString::fromLocal8Bit(::strerror(errno));
 #if defined(POSIX_FADV_DONTNEED)
-    ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_DONTNEED);
+    else // nor does the read-back leave the image in memory
+        ::posix_fadvise(descriptor, off_t(offset), off_t(got), POSIX_FADV_DONTNEED);
 #endif
-    return result;
-}
-}
-
-FileDigest digestFromMedium(const QString &path, const StopFlag &stop, const ByteProgress &progress)
-{
-    bool unsupported = false;
-    const FileDigest direct = digestReadDirectly(path, stop, progress, &unsupported);
-    return unsupported ? digestAfterDroppingCache(path, stop, progress) : direct;
+    return got;
 }

@@ -1,7 +1,7 @@
 // A camera installs whatever lies under its update name when it is unplugged, so no
 // moment of an install may leave a torn or stale image there. The real vek-updater-cli
 // updates a camera on a FUSE card that loses power at its Nth change, once for every
-// change of a whole install (a few dozen spread over a long one); then what the card
+// change of a whole install (some sixty spread over a long one); then what the card
 // kept is looked at, and the update is run once more on it. The same for pushes over
 // adb cut at several moments.
 
@@ -128,7 +128,7 @@ private slots:
         QTest::addColumn<bool>("withPrevious");
         QTest::addColumn<int>("mostPoints");
         QTest::newRow("small image over the previous one") << 6000 << true << 1000;
-        QTest::newRow("2 MiB image into an empty folder") << (2 << 20) << false << 10;
+        QTest::newRow("32 MiB image into an empty folder") << (32 << 20) << false << 64;
     }
     void cardLosesPower()
     {

@@ -6,3 +6,8 @@ void giveBackFreedMemory()
 {
     ::_heapmin();
 }
+
+void shareOneHeapBetweenThreads()
+{
+    // The Windows heap is one for all threads already.
+}

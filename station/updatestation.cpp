@@ -45,6 +45,7 @@ UpdateStation::UpdateStation(const Options &options)
       updateHistory(options.historyFolder),
       reports({options.program, options.metricsFolder, options.stationName}, updateHistory)
 {
+    shareOneHeapBetweenThreads();
     connect(&registry, &CameraRegistry::cameraAttached, this,
             [this](const AttachedCamera &camera) { emit cameraAttached(named(camera)); });
     connect(&registry, &CameraRegistry::cameraChanged, this,

@@ -5,8 +5,3 @@
 // update threads would so hold tens of MiB it no longer uses, growing by the day. Once
 // every update has ended, what is free goes back to the system.
 void giveBackFreedMemory();
-
-// Every thread allocates from one heap: what one update thread freed serves the next,
-// rather than lying in a heap of its own. Update threads allocate their buffers once, so
-// they hardly ever wait for each other there. Call before update threads start.
-void shareOneHeapBetweenThreads();

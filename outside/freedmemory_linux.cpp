@@ -7,8 +7,3 @@ void giveBackFreedMemory()
     // Every heap, not only the main one's top: glibc hands back each free page.
     ::malloc_trim(0);
 }
-
-void shareOneHeapBetweenThreads()
-{
-    ::mallopt(M_ARENA_MAX, 1);
-}

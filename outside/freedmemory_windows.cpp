@@ -6,8 +6,3 @@ void giveBackFreedMemory()
 {
     ::_heapmin();
 }
-
-void shareOneHeapBetweenThreads()
-{
-    // The Windows heap is one for all threads already.
-}

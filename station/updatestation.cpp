@@ -4,6 +4,7 @@
 #include "detection/adbscanner.h"
 #include "detection/cameranames.h"
 #include "detection/cardlayout.h"
+#include "outside/background.h"
 #include "outside/freedmemory.h"
 #include "outside/log.h"
 #include "station/slotnames.h"
@@ -45,7 +46,6 @@ UpdateStation::UpdateStation(const Options &options)
       updateHistory(options.historyFolder),
       reports({options.program, options.metricsFolder, options.stationName}, updateHistory)
 {
-    shareOneHeapBetweenThreads();
     connect(&registry, &CameraRegistry::cameraAttached, this,
             [this](const AttachedCamera &camera) { emit cameraAttached(named(camera)); });
     connect(&registry, &CameraRegistry::cameraChanged, this,
@@ -142,7 +142,9 @@ UpdateRun *UpdateStation::start(const QVector<AttachedCamera> &cameras)
     connect(run, &UpdateRun::finished, this, [this, run] {
         runs.removeAll(run);
         if (runs.isEmpty()) {
-            giveBackFreedMemory();
+            // Walking every heap after a large image takes tens of milliseconds: not
+            // the window's.
+            runInBackground([] { giveBackFreedMemory(); });
             emit idle();
         }
     });

@@ -4,8 +4,10 @@
 
 #include <QFile>
 
+namespace {
+// The digest of whatever read yields; error names what was read when it fails.
 FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const StopFlag &stop,
-                          const ByteProgress &progress, char *buffer)
+                          const ByteProgress &progress)
 {
     Sha256 hash;
     const ChunkedRead chunks = readInChunks(
@@ -14,7 +16,7 @@ FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const S
             hash.addData(data, size);
             return true;
         },
-        stop, progress, buffer);
+        stop, progress);
     FileDigest result;
     result.size = chunks.bytes;
     result.readable = chunks.complete();
@@ -23,6 +25,7 @@ FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const S
     else
         result.error = chunks.end == ChunkedRead::End::Interrupted ? QStringLiteral("stopped") : error;
     return result;
+}
 }
 
 FileDigest digestOfOpenFile(QFile &file, const StopFlag &stop, const ByteProgress &progress)

@@ -19,6 +19,3 @@ struct FileDigest
 FileDigest digestOfFile(const QString &path, const StopFlag &stop = {}, const ByteProgress &progress = {});
 // The same for a file already open for reading, from its current position.
 FileDigest digestOfOpenFile(QFile &file, const StopFlag &stop, const ByteProgress &progress = {});
-// The same for whatever read yields; error names what was read when it fails.
-FileDigest digestOfChunks(const ChunkReader &read, const QString &error, const StopFlag &stop,
-                          const ByteProgress &progress = {}, char *buffer = nullptr);

@@ -44,23 +44,25 @@ bool MediumReadBack::readTo(qint64 end, const StopFlag &stop, const ByteProgress
             return false;
         }
     }
-    while (end == toTheEnd || hashed < end) {
-        if (stop.isRaised()) {
-            failure = QStringLiteral("stopped");
-            return false;
-        }
-        const qint64 wanted = end == toTheEnd ? chunkBytes : std::min(chunkBytes, end - hashed);
-        const qint64 got = medium->read(hashed, wanted);
-        if (got < 0) {
-            failure = QStringLiteral("cannot read %1: %2").arg(path, medium->error());
-            return false;
-        }
-        if (got == 0)
-            break;
-        hash.addData(medium->buffer(), got);
-        hashed += got;
-        if (progress)
-            progress(hashed);
-    }
-    return true;
+    const qint64 from = hashed;
+    const ChunkedRead chunks = readInChunks(
+        [this, end](char *into, qint64 max) -> qint64 {
+            const qint64 wanted = end == toTheEnd ? max : std::min(max, end - hashed);
+            return wanted > 0 ? medium->read(into, hashed, wanted) : 0;
+        },
+        [this](const char *data, qint64 size) {
+            hash.addData(data, size);
+            hashed += size;
+            return true;
+        },
+        stop, [&progress, from](qint64 done) {
+            if (progress)
+                progress(from + done);
+        },
+        medium->buffer());
+    if (chunks.end == ChunkedRead::End::Interrupted)
+        failure = QStringLiteral("stopped");
+    else if (!chunks.complete())
+        failure = QStringLiteral("cannot read %1: %2").arg(path, medium->error());
+    return chunks.complete();
 }

@@ -40,10 +40,10 @@ bool MediumReadBack::Medium::isOpen() const
     return descriptor >= 0 && aligned;
 }
 
-qint64 MediumReadBack::Medium::read(qint64 offset, qint64 max)
+qint64 MediumReadBack::Medium::read(char *into, qint64 offset, qint64 max)
 {
     if (direct) {
-        const ssize_t got = ::pread(descriptor, aligned, size_t(max), off_t(offset));
+        const ssize_t got = ::pread(descriptor, into, size_t(max), off_t(offset));
         if (got >= 0 || errno != EINVAL) {
             if (got < 0)
                 failure = QString::fromLocal8Bit(::strerror(errno));
@@ -58,7 +58,7 @@ qint64 MediumReadBack::Medium::read(qint64 offset, qint64 max)
 #if defined(POSIX_FADV_DONTNEED)
     ::posix_fadvise(descriptor, off_t(offset), off_t(max), POSIX_FADV_DONTNEED);
 #endif
-    const ssize_t got = ::pread(descriptor, aligned, size_t(max), off_t(offset));
+    const ssize_t got = ::pread(descriptor, into, size_t(max), off_t(offset));
     if (got < 0)
         failure = QString::fromLocal8Bit(::strerror(errno));
 #if defined(POSIX_FADV_DONTNEED)

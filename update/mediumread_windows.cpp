@@ -33,13 +33,13 @@ bool MediumReadBack::Medium::isOpen() const
     return handle != INVALID_HANDLE_VALUE && aligned;
 }
 
-qint64 MediumReadBack::Medium::read(qint64 offset, qint64 max)
+qint64 MediumReadBack::Medium::read(char *into, qint64 offset, qint64 max)
 {
     OVERLAPPED at = {};
     at.Offset = DWORD(offset & 0xffffffff);
     at.OffsetHigh = DWORD(offset >> 32);
     DWORD got = 0;
-    if (::ReadFile(handle, aligned, DWORD(max), &got, &at))
+    if (::ReadFile(handle, into, DWORD(max), &got, &at))
         return qint64(got);
     if (::GetLastError() == ERROR_HANDLE_EOF)
         return 0;

@@ -13,11 +13,12 @@ public:
     Medium &operator=(const Medium &) = delete;
 
     bool isOpen() const;
-    // Reads at most `max` bytes from `offset` into buffer(): the count, 0 at the file's
-    // end, or -1 on failure (see error). Offsets before the last stretch are whole blocks.
-    qint64 read(qint64 offset, qint64 max);
+    // Reads at most `max` bytes from `offset` into `into`, which lies in buffer(): the
+    // count, 0 at the file's end, or -1 on failure (see error). Offsets before the last
+    // stretch are whole blocks.
+    qint64 read(char *into, qint64 offset, qint64 max);
     // chunkBytes, aligned as reads past the operating system's memory need.
-    const char *buffer() const { return aligned; }
+    char *buffer() const { return aligned; }
     QString error() const { return failure; }
 
 private:
